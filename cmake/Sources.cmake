@@ -1,0 +1,47 @@
+# Sources that need no Windows API: built into the program and, natively, into the unit tests.
+set(MOVALENT_PORTABLE_SOURCES
+    src/app/CustomCommandLineInfo.cpp
+    src/app/LanguageFile.cpp
+    src/app/LanguageList.cpp
+    src/app/LanguageTable.cpp
+    src/app/MakerAddresses.cpp
+    src/app/Settings.cpp
+    src/app/VersionRules.cpp
+    src/engine/IeVersion.cpp
+    src/mainframe/UrlEncode.cpp
+)
+
+# Sources that need the Windows API.
+set(MOVALENT_WINDOWS_SOURCES
+    src/app/Localisation.cpp
+    src/app/MovalentApp.cpp
+    src/app/RegistrySettingsStore.cpp
+    src/app/VersionCheck.cpp
+    src/app/VersionInfo.cpp
+    src/framework/MessageBox.cpp
+    src/framework/Profile.cpp
+    src/framework/Registry.cpp
+    src/framework/Shell.cpp
+    src/mainframe/MainFrame.cpp
+)
+
+# The program's entry point (kept out of the library the Wine tests link).
+set(MOVALENT_MAIN_SOURCES
+    src/app/WinMain.cpp
+)
+
+# Native GoogleTest programs, one per file.
+set(MOVALENT_NATIVE_TESTS
+    tests/unit/CommandLineTest.cpp
+    tests/unit/LanguageFileTest.cpp
+    tests/unit/LanguageTableTest.cpp
+    tests/unit/SettingsTest.cpp
+    tests/unit/UrlEncodeTest.cpp
+    tests/unit/VersionRulesTest.cpp
+)
+
+# GoogleTest programs run under Wine, one per file. Each carries the program's resources (strings, version).
+set(MOVALENT_WINE_TESTS
+    tests/wine/RegistrySettingsTest.cpp
+    tests/wine/VersionCheckTest.cpp
+)

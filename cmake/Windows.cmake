@@ -1,0 +1,54 @@
+# Windows build (MinGW-w64, 32-bit): the program, its Wine-run tests and the stand-in components.
+enable_language(RC)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res")
+add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0800 NOMINMAX)
+add_compile_options(-Wall -Wextra)
+add_link_options(-static -static-libgcc -static-libstdc++)
+include_directories(${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/res)
+
+# Wine maps the Linux root to drive Z:, and the test programs take only a drive path as absolute.
+set(MOVALENT_REPORT_DRIVE "Z:")
+set(MOVALENT_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Private Wine prefix the tests run in")
+set(MOVALENT_TEST_ENVIRONMENT
+    "WINEPREFIX=${MOVALENT_WINEPREFIX};WINEARCH=win32;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
+
+# GoogleTest cross-built from Debian's sources.
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+add_library(movalent_gtest INTERFACE)
+target_link_libraries(movalent_gtest INTERFACE gtest gtest_main)
+
+# <windows.h> (through <winsock2.h>, which must come first) ahead of every source of ours, so no macro of it can
+# appear after the names that shadow it.
+add_compile_options("$<$<COMPILE_LANGUAGE:CXX>:SHELL:-include winsock2.h>")
+
+set(MOVALENT_SYSTEM_LIBS comctl32 ole32 oleaut32 uuid wininet version shlwapi shell32 advapi32 user32 gdi32 ws2_32 ntdll)
+
+add_library(movalent_core STATIC ${MOVALENT_PORTABLE_SOURCES} ${MOVALENT_WINDOWS_SOURCES})
+target_link_libraries(movalent_core PUBLIC ${MOVALENT_SYSTEM_LIBS})
+
+set(MOVALENT_BIN ${CMAKE_BINARY_DIR}/bin)
+add_executable(Movalent WIN32 ${MOVALENT_MAIN_SOURCES} res/movalent.rc)
+target_link_options(Movalent PRIVATE -municode)
+target_link_libraries(Movalent PRIVATE movalent_core)
+set_target_properties(Movalent PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${MOVALENT_BIN})
+
+# The English language file is generated from the string table, so the two never drift apart.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(ENGLISH_LANG ${MOVALENT_BIN}/Languages/ENGLISH.lang)
+add_custom_command(OUTPUT ${ENGLISH_LANG}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${MOVALENT_BIN}/Languages
+    COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/make_lang.py
+            ${CMAKE_SOURCE_DIR}/res/strings.rc ${CMAKE_SOURCE_DIR}/res/resource.h ${ENGLISH_LANG}
+    DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make_lang.py ${CMAKE_SOURCE_DIR}/res/strings.rc ${CMAKE_SOURCE_DIR}/res/resource.h
+    COMMENT "Generating Languages/ENGLISH.lang")
+add_custom_target(english_lang ALL DEPENDS ${ENGLISH_LANG})
+
+# Tests that need the Windows API run under Wine; they see the program folder through MOVALENT_BIN.
+foreach(test ${MOVALENT_WINE_TESTS})
+    get_filename_component(name ${test} NAME_WE)
+    movalent_add_gtest(wine_${name} SOURCES ${test} res/movalent.rc LIBS movalent_core)
+    target_compile_definitions(wine_${name} PRIVATE MOVALENT_TEST_RES_DIR="${CMAKE_SOURCE_DIR}/res")
+endforeach()

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds Movalent and starts it under Wine. With no display it runs under Xvfb, saves a screenshot of the screen
+# after a few seconds, prints the screenshot's path and ends the program.
+# Arguments are passed to Movalent as its command line.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/setup.sh"
+. "$root/scripts/build.sh"
+. "$root/scripts/wine-prefix.sh"
+movalent_build "$root"
+
+demo=$root/build/demo
+rm -rf "$demo"
+mkdir -p "$demo"
+cp -r "$root/build/win/bin/." "$demo/"
+
+wine_prefix_init "$root/build/win/wineprefix-run" x11
+
+if [ -n "${DISPLAY:-}" ] && [ -z "${MOVALENT_SCREENSHOT:-}" ]; then
+    exec wine "$demo/Movalent.exe" "$@"
+fi
+
+shot=$root/build/screenshot.png
+export MOVALENT_DEMO=$demo MOVALENT_SHOT=$shot
+xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+    wine "$MOVALENT_DEMO/Movalent.exe" "$@" &
+    sleep "${MOVALENT_SETTLE_SECONDS:-8}"
+    import -window root "$MOVALENT_SHOT"
+    wineserver -k
+' movalent "$@"
+echo "Screenshot: $shot"

@@ -1,0 +1,23 @@
+# Sourced by the test and run commands: a private 32-bit Wine prefix inside the build tree.
+# wine_prefix_init DIR DRIVER  (DRIVER: null for headless tests, x11 for a real screen)
+wine_prefix_init() {
+    local dir=$1 driver=$2
+    export WINEPREFIX=$dir WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    if [ ! -f "$dir/.movalent-ready" ]; then
+        rm -rf "$dir"
+        mkdir -p "$(dirname "$dir")"
+        echo "Creating Wine prefix $dir"
+        wineboot -i >/dev/null 2>&1 || true
+        wineserver -w
+        touch "$dir/.movalent-ready"
+    fi
+    if [ "$driver" = null ]; then
+        wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+    else
+        wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
+    fi
+}
+
+# A warm wineserver makes every Wine start cheap; -p keeps it alive until wine_prefix_stop.
+wine_prefix_start() { wineserver -p; }
+wine_prefix_stop() { wineserver -k 2>/dev/null || true; }

@@ -1,0 +1,17 @@
+#pragma once
+// The versions the program tells: its own (from its version resource) and the installed engine's.
+#include "engine/IeVersion.h"
+
+#include <string>
+
+namespace movalent {
+
+// The product version of the program file, trimmed ("0.3.4"); empty when the file has no readable version resource.
+std::wstring GetProgramVersionString();
+
+// Value "Version" of HKLM\Software\Microsoft\Internet Explorer, or "not found".
+std::wstring GetInstalledEngineVersionText();
+
+IEVERSION GetInstalledEngineVersion();
+
+} // namespace movalent

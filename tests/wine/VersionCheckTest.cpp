@@ -1,0 +1,119 @@
+// The version check against a real HTTP server on the loopback address.
+#include "LoopbackHttpServer.h"
+#include "app/LanguageTable.h"
+#include "app/Localisation.h"
+#include "app/MakerAddresses.h"
+#include "app/VersionCheck.h"
+#include "app/VersionInfo.h"
+#include "framework/MessageBox.h"
+#include "framework/Shell.h"
+#include "resource.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace movalent;
+using movalent::test::LoopbackHttpServer;
+
+namespace {
+
+struct Box {
+    std::wstring text;
+    UINT type;
+};
+std::vector<Box> g_boxes;
+int g_answer = IDNO;
+std::vector<std::wstring> g_opened;
+
+int RecordBox(HWND, const std::wstring& text, const std::wstring&, UINT type) {
+    g_boxes.push_back({text, type});
+    return g_answer;
+}
+bool RecordOpen(const std::wstring& target) {
+    g_opened.push_back(target);
+    return true;
+}
+
+class VersionCheck : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_boxes.clear();
+        g_opened.clear();
+        g_answer = IDNO;
+        SetMessageBoxHandler(RecordBox);
+        SetShellOpenHandler(RecordOpen);
+        ProcessLanguageTable().SetResourceFallback(LoadResourceString);
+    }
+    void TearDown() override {
+        SetMessageBoxHandler(nullptr);
+        SetShellOpenHandler(nullptr);
+        SetMakerBaseAddress(L"");
+    }
+
+    VersionCheckOutcome CheckAgainst(const std::string& rawResponse) {
+        LoopbackHttpServer server(rawResponse);
+        SetMakerBaseAddress(server.BaseAddress());
+        VersionCheckOutcome outcome = RunVersionCheck(nullptr);
+        EXPECT_EQ(1, server.Requests());
+        return outcome;
+    }
+};
+
+TEST_F(VersionCheck, ProgramVersionComesFromTheVersionResource) {
+    EXPECT_EQ(L"0.3.4", GetProgramVersionString());
+}
+
+TEST_F(VersionCheck, SameVersionIsTheLatest) {
+    EXPECT_EQ(VersionCheckOutcome::Latest, CheckAgainst(LoopbackHttpServer::Ok("0.3.4")));
+    ASSERT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(LoadResourceString(IDS_LATEST_VERSION), g_boxes[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_ICONINFORMATION | MB_OK), g_boxes[0].type);
+}
+
+TEST_F(VersionCheck, AnythingElseIsANewVersion) {
+    const std::string answers[] = {
+        LoopbackHttpServer::Ok("0.3.5"),
+        LoopbackHttpServer::Ok("0.3.4\r\n"),
+        LoopbackHttpServer::Ok(""),
+        LoopbackHttpServer::NotFound(),
+    };
+    for (const std::string& answer : answers) {
+        SCOPED_TRACE(answer);
+        g_boxes.clear();
+        EXPECT_EQ(VersionCheckOutcome::NewVersion, CheckAgainst(answer));
+        ASSERT_EQ(1u, g_boxes.size());
+        EXPECT_EQ(LoadResourceString(IDS_NEW_VERSION_AVAILABLE), g_boxes[0].text);
+        EXPECT_EQ(static_cast<UINT>(MB_ICONINFORMATION | MB_YESNO), g_boxes[0].type);
+    }
+    EXPECT_TRUE(g_opened.empty()) << "No must open nothing";
+}
+
+TEST_F(VersionCheck, YesOpensTheProjectHomePage) {
+    g_answer = IDYES;
+    EXPECT_EQ(VersionCheckOutcome::NewVersion, CheckAgainst(LoopbackHttpServer::Ok("9.9")));
+    ASSERT_EQ(1u, g_opened.size());
+    EXPECT_EQ(ProjectHomePage(), g_opened[0]);
+}
+
+TEST_F(VersionCheck, RefusedConnectionCannotAccess) {
+    SetMakerBaseAddress(L"http://127.0.0.1:" + std::to_wstring(LoopbackHttpServer::ClosedPort()));
+    EXPECT_EQ(VersionCheckOutcome::UnableToAccess, RunVersionCheck(nullptr));
+    ASSERT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(LoadResourceString(IDS_VERSION_SERVER_UNREACHABLE), g_boxes[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION | MB_OK), g_boxes[0].type);
+}
+
+TEST_F(VersionCheck, LongAnswerIsComparedOnItsFirst9999Bytes) {
+    LoopbackHttpServer server(LoopbackHttpServer::Ok(std::string(9999, 'v') + "tail beyond the buffer"));
+    std::wstring answer;
+    ASSERT_TRUE(FetchVersionAnswer(server.BaseAddress() + L"/movalent/checkversion.php", answer));
+    EXPECT_EQ(std::wstring(9999, L'v'), answer);
+}
+
+TEST_F(VersionCheck, MessagesGoThroughTheTranslation) {
+    EXPECT_FALSE(LocalizedString(IDS_LATEST_VERSION).empty());
+    EXPECT_EQ(L"You have the latest version", LocalizedString(IDS_LATEST_VERSION));
+}
+
+} // namespace
