@@ -8,6 +8,7 @@ set(MOVALENT_PORTABLE_SOURCES
     src/app/Settings.cpp
     src/app/VersionRules.cpp
     src/engine/IeVersion.cpp
+    src/engine/intercept/InstructionCopier.cpp
     src/mainframe/UrlEncode.cpp
 )
 
@@ -33,6 +34,9 @@ set(MOVALENT_MAIN_SOURCES
 # Native GoogleTest programs, one per file.
 set(MOVALENT_NATIVE_TESTS
     tests/unit/CommandLineTest.cpp
+    tests/unit/CopierCapstoneTest.cpp
+    tests/unit/CopierFuzzTest.cpp
+    tests/unit/InstructionCopierTest.cpp
     tests/unit/LanguageFileTest.cpp
     tests/unit/LanguageTableTest.cpp
     tests/unit/SettingsTest.cpp

@@ -22,10 +22,17 @@ fi
 
 shot=$root/build/screenshot.png
 export MOVALENT_DEMO=$demo MOVALENT_SHOT=$shot
+rm -f "$shot"
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
     wine "$MOVALENT_DEMO/Movalent.exe" "$@" &
-    sleep "${MOVALENT_SETTLE_SECONDS:-8}"
+    for _ in $(seq 120); do
+        xwininfo -root -tree 2>/dev/null | grep -q "\"Movalent" && break
+        sleep 0.5
+    done
+    sleep "${MOVALENT_SETTLE_SECONDS:-3}"
     import -window root "$MOVALENT_SHOT"
     wineserver -k
-' movalent "$@"
+    wait
+' movalent "$@" || true
+[ -f "$shot" ] || { echo "No screenshot was taken" >&2; exit 1; }
 echo "Screenshot: $shot"

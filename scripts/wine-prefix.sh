@@ -15,7 +15,11 @@ wine_prefix_init() {
         wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     else
         wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
+        # Xvfb has no window manager: Wine then draws the window frames itself.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     fi
+    # The next start must bring up a wineserver of its own, one that sees the display it is given.
+    wineserver -w
 }
 
 # A warm wineserver makes every Wine start cheap; -p keeps it alive until wine_prefix_stop.
