@@ -8,6 +8,8 @@ wine_prefix_init() {
         mkdir -p "$(dirname "$dir")"
         echo "Creating Wine prefix $dir"
         wineboot -i >/dev/null 2>&1 || true
+        # A crashing test must end, not wait in Wine's debugger.
+        wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1
         wineserver -w
         touch "$dir/.movalent-ready"
     fi
@@ -17,9 +19,9 @@ wine_prefix_init() {
         wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
         # Xvfb has no window manager: Wine then draws the window frames itself.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        # The program's start must bring up a wineserver of its own, one that sees the display it is given.
+        wineserver -w
     fi
-    # The next start must bring up a wineserver of its own, one that sees the display it is given.
-    wineserver -w
 }
 
 # A warm wineserver makes every Wine start cheap; -p keeps it alive until wine_prefix_stop.
