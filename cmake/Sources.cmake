@@ -46,6 +46,8 @@ set(MOVALENT_NATIVE_TESTS
 
 # GoogleTest programs run under Wine, one per file. Each carries the program's resources (strings, version).
 set(MOVALENT_WINE_TESTS
+    tests/wine/InstalledEngineTest.cpp
+    tests/wine/LanguageResourcesTest.cpp
     tests/wine/RegistrySettingsTest.cpp
     tests/wine/VersionCheckTest.cpp
 )
