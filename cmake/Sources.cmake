@@ -19,6 +19,9 @@ set(MOVALENT_WINDOWS_SOURCES
     src/app/RegistrySettingsStore.cpp
     src/app/VersionCheck.cpp
     src/app/VersionInfo.cpp
+    src/engine/intercept/CodeMemory.cpp
+    src/engine/intercept/HookTransaction.cpp
+    src/engine/intercept/TrampolineRegion.cpp
     src/framework/MessageBox.cpp
     src/framework/Profile.cpp
     src/framework/Registry.cpp
@@ -46,6 +49,10 @@ set(MOVALENT_NATIVE_TESTS
 
 # GoogleTest programs run under Wine, one per file. Each carries the program's resources (strings, version).
 set(MOVALENT_WINE_TESTS
+    tests/wine/HookRegionTest.cpp
+    tests/wine/HookResolveTest.cpp
+    tests/wine/HookSystemTest.cpp
+    tests/wine/HookTest.cpp
     tests/wine/InstalledEngineTest.cpp
     tests/wine/LanguageResourcesTest.cpp
     tests/wine/RegistrySettingsTest.cpp

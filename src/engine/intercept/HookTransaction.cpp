@@ -1,0 +1,435 @@
+// Transactions of attaches and detaches. Everything that can fail is checked while queuing, so that commit
+// only rewrites code whose protection is already open and whose trampoline is already filled.
+#include "engine/intercept/HookInternals.h"
+#include "engine/intercept/InstructionCopier.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <utility>
+
+namespace movalent {
+namespace {
+
+using hooks::ReadableLength;
+
+constexpr uint8_t kNearJumpOpcode = 0xE9;
+constexpr uintptr_t kPageSize = 0x1000;
+constexpr size_t kStagingSize = kTrampolineCodeSize + kMaxInstructionLength;
+
+// Protection is saved per page. A range that crosses into the next page saves that page's as well: restoring
+// newest first then hands every page back what it had before the transaction, even when another operation of
+// the same transaction had already opened it.
+struct SavedProtection {
+    DWORD page = 0;
+    DWORD nextPage = 0; // only for a range that crosses a page boundary
+};
+
+struct PendingOperation {
+    PendingOperation* next;
+    LONG isRemoval;
+    void** variable;
+    uint8_t* target;
+    Trampoline* trampoline;
+    SavedProtection oldProtection;
+    bool restoreFailed; // a removal whose bytes could not be put back keeps its trampoline in use
+};
+
+struct TransactionState {
+    volatile LONG owner; // thread id, 0 when no transaction is open
+    LONG pendingError;
+    void** failedVariable;        // the variable whose operation set pendingError
+    PendingOperation* operations; // newest first
+};
+
+TransactionState g_state{};
+
+bool CallerOwnsTransaction() {
+    const LONG owner = g_state.owner;
+    return owner != 0 && static_cast<DWORD>(owner) == ::GetCurrentThreadId();
+}
+
+LONG SetPending(LONG error, void** variable) {
+    g_state.pendingError = error;
+    g_state.failedVariable = variable;
+    return error;
+}
+
+void WriteNearJump(uint8_t* at, const void* from, const void* to) {
+    const auto displacement = reinterpret_cast<uint32_t>(to) -
+                              (reinterpret_cast<uint32_t>(from) + static_cast<uint32_t>(kNearJumpSize));
+    at[0] = kNearJumpOpcode;
+    std::memcpy(at + 1, &displacement, sizeof displacement);
+}
+
+// Instructions after which the bytes that follow need not belong to the same function: moving them could tear
+// a neighbouring function apart. Prefixes of any kind are looked through, so "rep ret" counts as a return.
+bool IsPrefix(uint8_t byte) {
+    switch (byte) {
+    case 0x26: // es:
+    case 0x2E: // cs:
+    case 0x36: // ss:
+    case 0x3E: // ds:
+    case 0x64: // fs:
+    case 0x65: // gs:
+    case 0x66: // operand size
+    case 0x67: // address size
+    case 0xF0: // lock
+    case 0xF2: // repne
+    case 0xF3: // rep
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool EndsFunction(const uint8_t* instruction, uint32_t length) {
+    uint32_t i = 0;
+    while (i < length && IsPrefix(instruction[i]))
+        ++i;
+    if (i >= length)
+        return false;
+    switch (instruction[i]) {
+    case 0xE9: // jmp rel32
+    case 0xEB: // jmp rel8
+    case 0xE0: // loopne: listed with the jumps, though its rel8 never reaches from a trampoline
+    case 0xEA: // jmp far
+    case 0xC2: // ret imm16
+    case 0xC3: // ret
+    case 0xCA: // retf imm16
+    case 0xCB: // retf
+    case 0xCC: // int3
+    case 0xCF: // iret
+        return true;
+    case 0xFF: { // jmp through a register or memory (reg field 4 or 5)
+        if (i + 1 >= length)
+            return false;
+        const unsigned reg = (instruction[i + 1] >> 3) & 7;
+        return reg == 4 || reg == 5;
+    }
+    default:
+        return false;
+    }
+}
+
+// Copies whole instructions from the target into `staged` as they must read at the trampoline, until at least
+// a near jump's worth is moved. 0, ERROR_INVALID_BLOCK (too little movable code, or an encoding the copier
+// refuses) or ERROR_INVALID_HANDLE (more than fits in front of the jump back).
+LONG MoveEntryInstructions(const uint8_t* target, const Trampoline* trampoline,
+                           uint8_t (&staged)[kStagingSize], uint32_t& moved) {
+    uint8_t source[kStagingSize];
+    const size_t available = ReadableLength(target, sizeof source);
+    std::memcpy(source, target, available);
+    const auto sourceAddress = reinterpret_cast<uint32_t>(target);
+    const auto destinationAddress = reinterpret_cast<uint32_t>(trampoline->code);
+
+    moved = 0;
+    while (moved < kNearJumpSize) {
+        const CopiedInstruction copied =
+            CopyInstruction(staged + moved, sizeof staged - moved, destinationAddress + moved, source + moved,
+                            available - moved, sourceAddress + moved, hooks::ReadCodeWord, nullptr);
+        if (copied.invalid)
+            return ERROR_INVALID_BLOCK;
+        if (copied.length == 0) // a branch that no longer reaches, or the readable code ended
+            break;
+        const uint8_t* instruction = source + moved;
+        moved += copied.length;
+        if (EndsFunction(instruction, copied.length))
+            break;
+    }
+    if (moved < kNearJumpSize)
+        return ERROR_INVALID_BLOCK;
+    if (moved > kMaxMovedBytes)
+        return ERROR_INVALID_HANDLE;
+    return NO_ERROR;
+}
+
+// Writes code that other threads may be executing. When the first five bytes lie in one aligned 8-byte block,
+// that block changes in a single locked write, so a thread entering the function sees either the old or the
+// new first instruction. The block goes first when the new bytes jump away (nothing then reaches the rest),
+// last when the old bytes did (nothing reached the rest until then).
+void WriteCode(uint8_t* at, const uint8_t* bytes, size_t length, bool blockFirst) {
+    const uintptr_t offset = reinterpret_cast<uintptr_t>(at) & 7;
+    const size_t inBlock = std::min<size_t>(length, 8 - offset);
+    if (inBlock < kNearJumpSize) {
+        std::memcpy(at, bytes, length);
+        return;
+    }
+    auto* block = reinterpret_cast<volatile LONGLONG*>(at - offset);
+    const auto swapBlock = [&] {
+        LONGLONG expected = *block;
+        for (;;) {
+            LONGLONG desired = expected;
+            std::memcpy(reinterpret_cast<uint8_t*>(&desired) + offset, bytes, inBlock);
+            const LONGLONG seen = ::InterlockedCompareExchange64(block, desired, expected);
+            if (seen == expected)
+                break;
+            expected = seen;
+        }
+    };
+    if (blockFirst)
+        swapBlock();
+    std::memcpy(at + inBlock, bytes + inBlock, length - inBlock);
+    if (!blockFirst)
+        swapBlock();
+}
+
+void ApplyAttach(const PendingOperation& op) {
+    const Trampoline& trampoline = *op.trampoline;
+    uint8_t patch[kMaxMovedBytes];
+    std::memset(patch, kBreakpointByte, sizeof patch);
+    WriteNearJump(patch, op.target, trampoline.replacement);
+    WriteCode(op.target, patch, trampoline.movedLength, true);
+}
+
+// Copies the moved instructions back, relocated to the target; false when they do not add up to the recorded
+// length, in which case the target is left redirected.
+bool ApplyRemoval(const PendingOperation& op) {
+    const Trampoline& trampoline = *op.trampoline;
+    const uint32_t length = trampoline.movedLength;
+    const auto sourceAddress = reinterpret_cast<uint32_t>(trampoline.code);
+    const auto destinationAddress = reinterpret_cast<uint32_t>(op.target);
+    uint8_t staged[kStagingSize];
+    uint32_t restored = 0;
+    while (restored < length) {
+        const CopiedInstruction copied =
+            CopyInstruction(staged + restored, sizeof staged - restored, destinationAddress + restored,
+                            trampoline.code + restored, length - restored, sourceAddress + restored);
+        if (copied.length == 0)
+            break;
+        restored += copied.length;
+    }
+    if (restored != length)
+        return false;
+    WriteCode(op.target, staged, length, false);
+    return true;
+}
+
+size_t BytesInFirstPage(const uint8_t* at, size_t length) {
+    const size_t room = kPageSize - (reinterpret_cast<uintptr_t>(at) & (kPageSize - 1));
+    return std::min(length, room);
+}
+
+void RestoreProtection(uint8_t* at, size_t length, const SavedProtection& saved) {
+    const size_t first = BytesInFirstPage(at, length);
+    DWORD previous = 0;
+    if (first < length)
+        ::VirtualProtect(at + first, length - first, saved.nextPage, &previous);
+    ::VirtualProtect(at, first, saved.page, &previous);
+}
+
+// Makes code writable and executable; 0 or the system's error, with nothing changed on failure.
+LONG OpenForWriting(uint8_t* at, size_t length, SavedProtection& saved) {
+    const size_t first = BytesInFirstPage(at, length);
+    if (!::VirtualProtect(at, first, PAGE_EXECUTE_READWRITE, &saved.page))
+        return hooks::LastErrorOr(ERROR_ACCESS_DENIED);
+    if (first < length &&
+        !::VirtualProtect(at + first, length - first, PAGE_EXECUTE_READWRITE, &saved.nextPage)) {
+        const LONG error = hooks::LastErrorOr(ERROR_ACCESS_DENIED);
+        DWORD previous = 0;
+        ::VirtualProtect(at, first, saved.page, &previous);
+        return error;
+    }
+    return NO_ERROR;
+}
+
+void RestoreProtection(const PendingOperation& op) {
+    RestoreProtection(op.target, op.trampoline->movedLength, op.oldProtection);
+}
+
+void CloseTransaction() {
+    g_state.operations = nullptr;
+    hooks::ProtectRegions(PAGE_EXECUTE_READ);
+    ::InterlockedExchange(&g_state.owner, 0);
+}
+
+void AbortOwnedTransaction() {
+    for (PendingOperation* op = g_state.operations; op != nullptr;) {
+        PendingOperation* next = op->next;
+        RestoreProtection(*op);
+        if (!op->isRemoval)
+            hooks::FreeTrampoline(op->trampoline);
+        delete op;
+        op = next;
+    }
+    CloseTransaction();
+}
+
+bool AlreadyQueued(const Trampoline* trampoline) {
+    for (const PendingOperation* op = g_state.operations; op != nullptr; op = op->next) {
+        if (op->trampoline == trampoline)
+            return true;
+    }
+    return false;
+}
+
+void Queue(PendingOperation* op) {
+    op->next = g_state.operations;
+    g_state.operations = op;
+}
+
+// Gives a freshly allocated trampoline back unless it was handed on.
+struct TrampolineLease {
+    Trampoline* trampoline;
+    ~TrampolineLease() {
+        if (trampoline != nullptr)
+            hooks::FreeTrampoline(trampoline);
+    }
+    Trampoline* release() { return std::exchange(trampoline, nullptr); }
+};
+
+} // namespace
+
+LONG HookTransactionBegin() {
+    const LONG self = static_cast<LONG>(::GetCurrentThreadId());
+    if (::InterlockedCompareExchange(&g_state.owner, self, 0) != 0)
+        return ERROR_INVALID_OPERATION;
+    g_state.pendingError = NO_ERROR;
+    g_state.failedVariable = nullptr;
+    g_state.operations = nullptr;
+    hooks::ProtectRegions(PAGE_EXECUTE_READWRITE);
+    return NO_ERROR;
+}
+
+LONG HookAttach(void** variable, void* replacement) {
+    if (!CallerOwnsTransaction())
+        return ERROR_INVALID_OPERATION;
+    if (g_state.pendingError != NO_ERROR)
+        return g_state.pendingError;
+    if (variable == nullptr)
+        return ERROR_INVALID_HANDLE;
+    // A null replacement would be patched in as a jump to address 0.
+    if (*variable == nullptr || replacement == nullptr)
+        return SetPending(ERROR_INVALID_HANDLE, variable);
+
+    auto* target = static_cast<uint8_t*>(HookCodeFromPointer(*variable));
+    void* detour = HookCodeFromPointer(replacement);
+    if (target == detour)
+        return NO_ERROR;
+
+    std::unique_ptr<PendingOperation> op(new (std::nothrow) PendingOperation{});
+    TrampolineLease lease{op ? hooks::AllocateTrampoline(target) : nullptr};
+    if (lease.trampoline == nullptr)
+        return SetPending(ERROR_NOT_ENOUGH_MEMORY, variable);
+    Trampoline& trampoline = *lease.trampoline;
+
+    uint8_t staged[kStagingSize];
+    uint32_t moved = 0;
+    if (const LONG error = MoveEntryInstructions(target, &trampoline, staged, moved); error != NO_ERROR)
+        return SetPending(error, variable);
+
+    std::memcpy(trampoline.code, staged, moved);
+    WriteNearJump(trampoline.code + moved, trampoline.code + moved, target + moved);
+    trampoline.movedLength = static_cast<uint8_t>(moved);
+    trampoline.resume = target + moved;
+    trampoline.replacement = detour;
+
+    SavedProtection oldProtection;
+    if (const LONG error = OpenForWriting(target, moved, oldProtection); error != NO_ERROR)
+        return SetPending(error, variable);
+    if (const LONG error = hooks::MarkModule(target); error != NO_ERROR) {
+        RestoreProtection(target, moved, oldProtection);
+        return SetPending(error, variable);
+    }
+
+    op->isRemoval = FALSE;
+    op->variable = variable;
+    op->target = target;
+    op->trampoline = lease.release();
+    op->oldProtection = oldProtection;
+    Queue(op.release());
+    return NO_ERROR;
+}
+
+LONG HookDetach(void** variable, void* replacement) {
+    if (!CallerOwnsTransaction())
+        return ERROR_INVALID_OPERATION;
+    if (g_state.pendingError != NO_ERROR)
+        return g_state.pendingError;
+    if (variable == nullptr)
+        return ERROR_INVALID_HANDLE;
+    if (*variable == nullptr)
+        return SetPending(ERROR_INVALID_HANDLE, variable);
+    std::unique_ptr<PendingOperation> op(new (std::nothrow) PendingOperation{});
+    if (!op)
+        return SetPending(ERROR_NOT_ENOUGH_MEMORY, variable);
+
+    // Anything but one of our trampolines, in use and not already being detached, would be read as one.
+    auto* trampoline = static_cast<Trampoline*>(*variable);
+    if (!hooks::IsTrampolineSlot(trampoline) || AlreadyQueued(trampoline))
+        return SetPending(ERROR_INVALID_BLOCK, variable);
+    const uint32_t moved = trampoline->movedLength;
+    if (moved == 0 || moved > kTrampolineCodeSize ||
+        trampoline->replacement != HookCodeFromPointer(replacement))
+        return SetPending(ERROR_INVALID_BLOCK, variable);
+    uint8_t* target = trampoline->resume - moved;
+
+    SavedProtection oldProtection;
+    if (const LONG error = OpenForWriting(target, moved, oldProtection); error != NO_ERROR)
+        return SetPending(error, variable);
+
+    op->isRemoval = TRUE;
+    op->variable = variable;
+    op->target = target;
+    op->trampoline = trampoline;
+    op->oldProtection = oldProtection;
+    Queue(op.release());
+    return NO_ERROR;
+}
+
+LONG HookTransactionCommit(void*** failedVariable) {
+    if (!CallerOwnsTransaction()) {
+        if (failedVariable != nullptr)
+            *failedVariable = nullptr;
+        return ERROR_INVALID_OPERATION;
+    }
+    if (failedVariable != nullptr)
+        *failedVariable = g_state.failedVariable;
+    if (g_state.pendingError != NO_ERROR) {
+        const LONG error = g_state.pendingError;
+        AbortOwnedTransaction();
+        return error;
+    }
+
+    // Each variable changes only together with its code, so a call through it reaches the function as it was.
+    for (PendingOperation* op = g_state.operations; op != nullptr; op = op->next) {
+        if (op->isRemoval) {
+            if (ApplyRemoval(*op)) {
+                *op->variable = op->target;
+            } else {
+                op->restoreFailed = true;
+                SetPending(ERROR_INVALID_DATA, op->variable);
+            }
+        } else {
+            ApplyAttach(*op);
+            *op->variable = op->trampoline;
+        }
+    }
+
+    for (PendingOperation* op = g_state.operations; op != nullptr;) {
+        PendingOperation* next = op->next;
+        RestoreProtection(*op);
+        ::FlushInstructionCache(::GetCurrentProcess(), op->target, op->trampoline->movedLength);
+        if (op->isRemoval && !op->restoreFailed)
+            hooks::FreeTrampoline(op->trampoline);
+        delete op;
+        op = next;
+    }
+
+    const LONG error = g_state.pendingError;
+    void** failed = g_state.failedVariable;
+    CloseTransaction();
+    if (failedVariable != nullptr)
+        *failedVariable = failed;
+    return error;
+}
+
+LONG HookTransactionAbort() {
+    if (!CallerOwnsTransaction())
+        return ERROR_INVALID_OPERATION;
+    AbortOwnedTransaction();
+    return NO_ERROR;
+}
+
+} // namespace movalent

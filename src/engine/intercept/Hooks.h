@@ -1,0 +1,77 @@
+#pragma once
+// Redirection of functions inside loaded modules to replacements of the program, for every caller in the
+// process. A target's first instructions are moved into a trampoline and replaced by a jump to the
+// replacement; calling the trampoline runs the target as it was. Changes are queued in a transaction and
+// applied together.
+//
+// 32-bit x86 only: the records below hold code addresses in 32-bit words.
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+namespace movalent {
+
+inline constexpr size_t kTrampolineCodeSize = 23;
+inline constexpr size_t kNearJumpSize = 5;   // E9 rel32
+inline constexpr size_t kMaxMovedBytes = 18; // leaves room for the jump back in the code area
+inline constexpr uint8_t kBreakpointByte = 0xCC;
+
+// One moved prologue: the relocated instructions, a jump back to the first instruction not moved, 0xCC after.
+struct Trampoline {
+    uint8_t code[kTrampolineCodeSize];
+    uint8_t movedLength;
+    union {
+        uint8_t* resume;      // target + movedLength while in use
+        Trampoline* nextFree; // link of the region's free list while free
+    };
+    void* replacement;
+};
+static_assert(sizeof(void*) == 4, "the interception layer rewrites 32-bit x86 code");
+static_assert(sizeof(Trampoline) == 32);
+static_assert(offsetof(Trampoline, movedLength) == 23 && offsetof(Trampoline, resume) == 24 &&
+              offsetof(Trampoline, replacement) == 28);
+
+inline constexpr uint32_t kTrampolineRegionSignature = 0x52727464; // "dtrR" in memory
+inline constexpr size_t kTrampolineRegionSize = 0x10000;
+inline constexpr size_t kTrampolineSlots = kTrampolineRegionSize / sizeof(Trampoline); // slot 0 is the header
+inline constexpr size_t kFirstTrampolineSlot = 3;
+
+// The header in slot 0 of a 64 KiB block of trampolines. Regions are never released, so a trampoline stays
+// executable for as long as some thread may still be running in it.
+struct TrampolineRegion {
+    uint32_t signature;
+    TrampolineRegion* next;
+    Trampoline* freeList;
+};
+
+// All results are Windows error codes, 0 on success.
+LONG HookTransactionBegin();
+// variable: address of the caller's function pointer, which holds the target and, after commit, the
+// trampoline.
+LONG HookAttach(void** variable, void* replacement);
+// variable: as given to the attach; after commit it holds the target again.
+LONG HookDetach(void** variable, void* replacement);
+// failedVariable, when given, receives the variable that caused the returned failure (null on success).
+LONG HookTransactionCommit(void*** failedVariable = nullptr);
+LONG HookTransactionAbort();
+
+// The code really executed at an address: import-table jumps and short-jump-to-near-jump stubs are followed.
+// Unreadable memory is never dereferenced; such an address comes back unchanged.
+void* HookCodeFromPointer(void* code);
+
+// Newest region first; for diagnostics only.
+const TrampolineRegion* HookFirstRegion();
+
+template <typename Fn>
+requires std::is_function_v<Fn> LONG HookAttach(Fn** variable, Fn* replacement) {
+    return HookAttach(reinterpret_cast<void**>(variable), reinterpret_cast<void*>(replacement));
+}
+
+template <typename Fn>
+requires std::is_function_v<Fn> LONG HookDetach(Fn** variable, Fn* replacement) {
+    return HookDetach(reinterpret_cast<void**>(variable), reinterpret_cast<void*>(replacement));
+}
+
+} // namespace movalent

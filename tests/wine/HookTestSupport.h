@@ -1,0 +1,104 @@
+#pragma once
+// Helpers for the interception tests: code written into executable memory, and a guard that never leaves a
+// transaction open when a test stops early.
+#include "engine/intercept/Hooks.h"
+
+#include <cstdint>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace movalent::testing {
+
+inline std::vector<uint8_t> Hex(const std::string& text) {
+    std::vector<uint8_t> bytes;
+    std::istringstream in(text);
+    std::string token;
+    while (in >> token)
+        bytes.push_back(static_cast<uint8_t>(std::stoul(token, nullptr, 16)));
+    return bytes;
+}
+
+inline std::vector<uint8_t> BytesAt(const void* p, size_t n) {
+    const auto* b = static_cast<const uint8_t*>(p);
+    return std::vector<uint8_t>(b, b + n);
+}
+
+inline void PutRel32(uint8_t* field, const void* nextInstruction, const void* destination) {
+    const auto rel = reinterpret_cast<uint32_t>(destination) - reinterpret_cast<uint32_t>(nextInstruction);
+    std::memcpy(field, &rel, 4);
+}
+
+inline void* Rel32Destination(const uint8_t* instruction, size_t length) {
+    int32_t rel;
+    std::memcpy(&rel, instruction + length - 4, 4);
+    return const_cast<uint8_t*>(instruction) + length + rel;
+}
+
+inline DWORD ProtectionOf(const void* p) {
+    MEMORY_BASIC_INFORMATION info{};
+    ::VirtualQuery(p, &info, sizeof info);
+    return info.Protect;
+}
+
+inline size_t RegionCount() {
+    size_t n = 0;
+    for (const TrampolineRegion* r = HookFirstRegion(); r != nullptr; r = r->next)
+        ++n;
+    return n;
+}
+
+inline size_t FreeTrampolineCount() {
+    size_t n = 0;
+    for (const TrampolineRegion* r = HookFirstRegion(); r != nullptr; r = r->next)
+        for (const Trampoline* t = r->freeList; t != nullptr; t = t->nextFree)
+            ++n;
+    return n;
+}
+
+// Read-write-execute pages for hand-made functions; released at the end of the test.
+class CodeBuffer {
+public:
+    explicit CodeBuffer(size_t size = 0x10000)
+        : size_(size), base_(static_cast<uint8_t*>(
+                           ::VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_EXECUTE_READWRITE))) {
+        if (base_ != nullptr)
+            std::memset(base_, 0xCC, size_);
+    }
+    CodeBuffer(const CodeBuffer&) = delete;
+    CodeBuffer& operator=(const CodeBuffer&) = delete;
+    ~CodeBuffer() {
+        if (base_ != nullptr)
+            ::VirtualFree(base_, 0, MEM_RELEASE);
+    }
+
+    uint8_t* base() const { return base_; }
+    size_t size() const { return size_; }
+    uint8_t* Put(size_t offset, const std::vector<uint8_t>& code) {
+        std::memcpy(base_ + offset, code.data(), code.size());
+        return base_ + offset;
+    }
+    uint8_t* Put(size_t offset, const std::string& hex) { return Put(offset, Hex(hex)); }
+    void Protect(DWORD protection) {
+        DWORD previous = 0;
+        ::VirtualProtect(base_, size_, protection, &previous);
+        ::FlushInstructionCache(::GetCurrentProcess(), base_, size_);
+    }
+
+private:
+    size_t size_;
+    uint8_t* base_;
+};
+
+// Aborts the transaction if this thread still owns one when the scope ends.
+struct TransactionGuard {
+    ~TransactionGuard() { HookTransactionAbort(); }
+};
+
+// Hand-made code called as a function of pointer type P.
+template <typename P> P As(const void* code) {
+    return reinterpret_cast<P>(const_cast<void*>(code));
+}
+
+} // namespace movalent::testing
