@@ -56,5 +56,11 @@ set(MOVALENT_WINE_TESTS
     tests/wine/InstalledEngineTest.cpp
     tests/wine/LanguageResourcesTest.cpp
     tests/wine/RegistrySettingsTest.cpp
+    tests/wine/StandInEngineTest.cpp
     tests/wine/VersionCheckTest.cpp
+)
+
+# End-to-end GoogleTest programs under Wine that drive the real program.
+set(MOVALENT_E2E_TESTS
+    tests/e2e/StartupEndToEndTest.cpp
 )

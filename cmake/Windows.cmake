@@ -53,7 +53,11 @@ foreach(test ${MOVALENT_WINE_TESTS})
     target_compile_definitions(wine_${name} PRIVATE MOVALENT_TEST_BIN_DIR="Z:${MOVALENT_BIN}")
     add_dependencies(wine_${name} english_lang)
 endforeach()
+set_tests_properties(wine_RegistrySettingsTest PROPERTIES RESOURCE_LOCK user_settings)
+include(cmake/EndToEnd.cmake)
 
 # Interception benchmark, run by hand under Wine (not a test): call rates and attach/detach times.
 add_executable(hook_benchmark tests/wine/HookBenchmark.cpp)
 target_link_libraries(hook_benchmark PRIVATE movalent_core)
+
+include(tests/standin/StandIn.cmake)
