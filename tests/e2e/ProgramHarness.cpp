@@ -113,15 +113,19 @@ bool Program::Start(const ProgramOptions& options) {
     std::filesystem::remove_all(folder_, error);
     std::filesystem::create_directories(folder_);
     std::filesystem::copy(BuiltProgramFolder(), folder_, std::filesystem::copy_options::recursive, error);
-    if (error)
+    if (error) {
+        startError_ = L"cannot copy the program: " + std::to_wstring(error.value());
         return false;
+    }
     if (!options.engineFolder.empty()) {
         std::filesystem::copy(options.engineFolder, folder_,
                               std::filesystem::copy_options::recursive |
                                   std::filesystem::copy_options::overwrite_existing,
                               error);
-        if (error)
+        if (error) {
+            startError_ = L"cannot copy the engine folder: " + std::to_wstring(error.value());
             return false;
+        }
     }
     WriteSettings(options);
 
@@ -134,15 +138,24 @@ bool Program::Start(const ProgramOptions& options) {
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
     if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                          environment.data(), folder_.wstring().c_str(), &startup, &info))
+                          environment.data(), folder_.wstring().c_str(), &startup, &info)) {
+        startError_ = L"CreateProcess failed: " + std::to_wstring(::GetLastError());
         return false;
+    }
     ::CloseHandle(info.hThread);
     process_ = info.hProcess;
     processId_ = info.dwProcessId;
-    return WaitFor([this] {
+    WaitFor([this] {
         main_ = FindProcessWindow(processId_, IsMainFrame);
         return main_ != nullptr || !Running();
-    }, std::chrono::milliseconds(30000)) && main_ != nullptr;
+    }, std::chrono::milliseconds(30000));
+    if (main_)
+        return true;
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(process_, &code);
+    startError_ = code == STILL_ACTIVE ? L"no main window after 30 s"
+                                       : L"the program ended during start-up with code " + std::to_wstring(code);
+    return false;
 }
 
 bool Program::Running() const { return process_ && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }

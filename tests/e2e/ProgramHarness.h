@@ -33,7 +33,9 @@ public:
     ~Program(); // ends the process if it still runs and removes its folder
 
     // Lays out the program folder, writes the settings and starts the program; true once its main window exists.
+    // On failure StartError() says what went wrong.
     bool Start(const ProgramOptions& options = {});
+    const std::wstring& StartError() const { return startError_; }
     const std::filesystem::path& Folder() const { return folder_; }
     HWND MainWindow() const { return main_; }
     DWORD ProcessId() const { return processId_; }
@@ -71,6 +73,7 @@ private:
     HANDLE process_ = nullptr;
     DWORD processId_ = 0;
     HWND main_ = nullptr;
+    std::wstring startError_;
 };
 
 // Where the built program and its languages are.

@@ -16,7 +16,7 @@ protected:
 
 TEST_F(Startup, ShowsTheMainWindowAndClosesCleanly) {
     Program program;
-    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.Start()) << program.StartError();
     EXPECT_EQ(L"Movalent", program.WindowText(program.MainWindow()));
     EXPECT_TRUE(::IsWindowVisible(program.MainWindow()));
     EXPECT_EQ(0, program.Close());
@@ -24,14 +24,14 @@ TEST_F(Startup, ShowsTheMainWindowAndClosesCleanly) {
 
 TEST_F(Startup, UrlsForVersionsThatAreNeverAvailableOpenNoTab) {
     Program program;
-    ASSERT_TRUE(program.Start({.arguments = {L"-ie4", L"http://a.example/", L"-ie5", L"http://b.example/"}}));
+    ASSERT_TRUE(program.Start({.arguments = {L"-ie4", L"http://a.example/", L"-ie5", L"http://b.example/"}})) << program.StartError();
     EXPECT_TRUE(program.TabCaptions().empty());
     EXPECT_EQ(0, program.Close());
 }
 
 TEST_F(Startup, SettingsOfAnotherTypeSurviveARun) {
     Program program;
-    ASSERT_TRUE(program.Start({.stringSettings = {{L"SearchBehaviour", L"2"}}}));
+    ASSERT_TRUE(program.Start({.stringSettings = {{L"SearchBehaviour", L"2"}}})) << program.StartError();
     EXPECT_EQ(0, program.Close());
     wchar_t value[16] = {};
     DWORD size = sizeof(value), type = 0;
@@ -44,7 +44,7 @@ TEST_F(Startup, SettingsOfAnotherTypeSurviveARun) {
 TEST_F(Startup, DISABLED_VersionCheckReportsAnUnreachableServer) {
     Program program;
     // Nothing listens on port 9 of the loopback address: the check must say it cannot reach the server.
-    ASSERT_TRUE(program.Start({.environment = {{L"MOVALENT_MAKER_URL", L"http://127.0.0.1:9"}}}));
+    ASSERT_TRUE(program.Start({.environment = {{L"MOVALENT_MAKER_URL", L"http://127.0.0.1:9"}}})) << program.StartError();
     program.PostCommand(ID_CHECK_VERSION);
     HWND box = nullptr;
     ASSERT_TRUE(Program::WaitFor([&] { return (box = program.FindMessageBox()) != nullptr; }));
