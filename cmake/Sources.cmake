@@ -7,7 +7,12 @@ set(MOVALENT_PORTABLE_SOURCES
     src/app/MakerAddresses.cpp
     src/app/Settings.cpp
     src/app/VersionRules.cpp
+    src/engine/ClassTables.cpp
+    src/engine/EngineFiles.cpp
     src/engine/IeVersion.cpp
+    src/engine/ModuleNames.cpp
+    src/engine/RegistryRules.cpp
+    src/engine/ThreadVersionMap.cpp
     src/engine/intercept/InstructionCopier.cpp
     src/mainframe/UrlEncode.cpp
 )
@@ -19,6 +24,12 @@ set(MOVALENT_WINDOWS_SOURCES
     src/app/RegistrySettingsStore.cpp
     src/app/VersionCheck.cpp
     src/app/VersionInfo.cpp
+    src/engine/ClassRedirection.cpp
+    src/engine/EngineLoader.cpp
+    src/engine/ModuleRedirection.cpp
+    src/engine/RegistryRedirection.cpp
+    src/engine/SystemFunctions.cpp
+    src/engine/ThreadEngines.cpp
     src/engine/intercept/CodeMemory.cpp
     src/engine/intercept/HookTransaction.cpp
     src/engine/intercept/TrampolineRegion.cpp
@@ -37,18 +48,26 @@ set(MOVALENT_MAIN_SOURCES
 # Native GoogleTest programs, one per file.
 set(MOVALENT_NATIVE_TESTS
     tests/unit/CommandLineTest.cpp
+    tests/unit/ClassTablesTest.cpp
     tests/unit/CopierCapstoneTest.cpp
     tests/unit/CopierFuzzTest.cpp
+    tests/unit/EngineFilesTest.cpp
     tests/unit/InstructionCopierTest.cpp
     tests/unit/LanguageFileTest.cpp
     tests/unit/LanguageTableTest.cpp
+    tests/unit/ModuleNamesTest.cpp
+    tests/unit/RegistryRulesTest.cpp
     tests/unit/SettingsTest.cpp
+    tests/unit/ThreadVersionMapTest.cpp
     tests/unit/UrlEncodeTest.cpp
     tests/unit/VersionRulesTest.cpp
 )
 
 # GoogleTest programs run under Wine, one per file. Each carries the program's resources (strings, version).
 set(MOVALENT_WINE_TESTS
+    tests/wine/EngineLoaderTest.cpp
+    tests/wine/EngineRedirectionTest.cpp
+    tests/wine/EngineStressTest.cpp
     tests/wine/HookRegionTest.cpp
     tests/wine/HookResolveTest.cpp
     tests/wine/HookSystemTest.cpp

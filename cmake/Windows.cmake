@@ -61,3 +61,12 @@ add_executable(hook_benchmark tests/wine/HookBenchmark.cpp)
 target_link_libraries(hook_benchmark PRIVATE movalent_core)
 
 include(tests/standin/StandIn.cmake)
+
+# Engine loader benchmark, run by hand under Wine (not a test): thread lookups, redirection overhead, install
+# time with the stand-in engine. The loader's Wine tests need the stand-in engine folders too.
+add_executable(engine_benchmark tests/wine/EngineBenchmark.cpp)
+target_link_libraries(engine_benchmark PRIVATE movalent_core)
+standin_use(engine_benchmark)
+foreach(name EngineLoaderTest EngineRedirectionTest EngineStressTest)
+    standin_use(wine_${name})
+endforeach()

@@ -1,0 +1,76 @@
+#pragma once
+// Which files make up an engine version, and the names they have in the program's folder.
+#include "engine/IeVersion.h"
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace movalent {
+
+// The eleven module handles of an engine record, in the record's order.
+enum class ModuleSlot : int {
+    Browser, // shdocvw for IE 5.5 and IE 6, ieframe from IE 7 on
+    Mshtml,
+    Jscript,
+    Urlmon,
+    Mshtmled,
+    Wininet,
+    Vbscript,
+    Dxtmsft,
+    Dxtrans,
+    Imgutil,
+    Pngfilt,
+};
+inline constexpr int kModuleSlotCount = 11;
+
+// The ten DllGetClassObject entry points of an engine record, in the record's order. wininet serves no class.
+enum class ClassModule : int {
+    Browser,
+    Mshtml,
+    Jscript,
+    Urlmon,
+    Mshtmled,
+    Vbscript,
+    Dxtmsft,
+    Dxtrans,
+    Imgutil,
+    Pngfilt,
+};
+inline constexpr int kClassModuleCount = 10;
+
+constexpr unsigned SlotBit(ModuleSlot slot) { return 1u << static_cast<int>(slot); }
+constexpr unsigned ClassModuleBit(ClassModule module) { return 1u << static_cast<int>(module); }
+
+// One file of a version's load plan: the slot it fills, the tail its name ends in and whether the version is
+// unusable without it.
+struct EngineFile {
+    ModuleSlot slot;
+    std::wstring_view tail; // the standard file name without its first letter
+    bool required;
+};
+
+// The files LoadEngineVersion loads for IE 5.5 to IE 8, in loading order: the browser module, the four other
+// required modules, the two optional ones and, except for IE 6, the four optional filter modules. Empty for
+// IE 4, IE 5 and Default IE, which have no files of their own.
+std::span<const EngineFile> EngineLoadPlan(IEVERSION version);
+
+// Where the class entry point of a module is kept; wininet has none.
+bool ClassModuleOfSlot(ModuleSlot slot, ClassModule* module);
+
+// Paths are built in a buffer of this many characters, terminator included; a longer path is not loaded.
+inline constexpr size_t kEnginePathChars = 360;
+
+// Folder + "\" + prefix letter: what every file name of the version is appended to. Empty when the folder is
+// empty, the version has no files of its own, or the result leaves no room in kEnginePathChars.
+std::wstring EnginePathPrefix(std::wstring_view folder, IEVERSION version);
+
+// Prefix + tail, or empty when it would not fit kEnginePathChars with its terminator.
+std::wstring EngineFilePath(std::wstring_view prefix, std::wstring_view tail);
+
+// The file name of a version's module in the program's folder ("7eframe.dll"); empty when the version has no
+// files or does not use that module.
+std::wstring EngineFileName(IEVERSION version, ModuleSlot slot);
+
+} // namespace movalent

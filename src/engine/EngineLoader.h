@@ -1,0 +1,38 @@
+#pragma once
+// What the rest of the program asks of the engine loader: installing and removing its interception, which
+// engine versions are available, and the Internet options module it loaded. Browser threads also tag
+// themselves here with their tab's version; every intercepted call then answers from that version's engine.
+#include "engine/EngineRecord.h"
+#include "engine/IeVersion.h"
+
+#include <windows.h>
+
+namespace movalent {
+
+// Loads every available version's engine files from the current directory and installs the interception. Only
+// the first call of the process works; disableFilters suppresses the filter feature in the IE 5.5, 7 and 8 engines.
+// Call before any browser thread exists.
+void InstallEngineHooks(bool disableFilters);
+// Undoes InstallEngineHooks; only the call that balances the first install works. Call after the browser
+// threads have ended. Thread tags are kept.
+void RemoveEngineHooks();
+// True when tabs of the version can be opened (its engine files were loaded; always for IE_DEFAULT).
+bool IsEngineAvailable(IEVERSION version);
+// "inetcpl.cpl" as loaded at install, or null.
+HMODULE InternetOptionsModule();
+
+// The options page switches the filter feature at once, without reinstalling.
+void SetEngineFiltersDisabled(bool disableFilters);
+bool EngineFiltersDisabled();
+
+// Tags a thread (0: the calling one) with a version, replacing an earlier tag. False only when out of memory.
+bool SetThreadEngine(DWORD threadId, IEVERSION version);
+
+// Removes the calling thread's tag; true also when there was none. False only when out of memory.
+bool ForgetCurrentThread();
+
+// The record of the calling thread's version when the thread is tagged and that version is available; null
+// otherwise.
+EngineRecord* GetCurrentEngine();
+
+} // namespace movalent
