@@ -8,22 +8,32 @@ wine_prefix_init() {
         mkdir -p "$(dirname "$dir")"
         echo "Creating Wine prefix $dir"
         wineboot -i >/dev/null 2>&1 || true
+        wine_prefix_set_driver "$driver"
         # A crashing test must end, not wait in Wine's debugger.
         wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1
+        # The desktop process that wineboot started chose its graphics driver before the setting above existed:
+        # end it with its wineserver, so the next start picks the driver afresh.
+        wineserver -k 2>/dev/null
         wineserver -w
         touch "$dir/.movalent-ready"
     fi
-    if [ "$driver" = null ]; then
-        wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-    else
-        wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
-        # Xvfb has no window manager: Wine then draws the window frames itself.
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    if [ "$driver" = x11 ]; then
+        wine_prefix_set_driver x11
         # The program's start must bring up a wineserver of its own, one that sees the display it is given.
         wineserver -w
     fi
 }
 
+wine_prefix_set_driver() {
+    if [ "$1" = null ]; then
+        wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+    else
+        wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
+        # Xvfb has no window manager: Wine then draws the window frames itself.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    fi
+}
+
 # A warm wineserver makes every Wine start cheap; -p keeps it alive until wine_prefix_stop.
-wine_prefix_start() { wineserver -p; }
+wine_prefix_start() { wineserver -p 2>/dev/null || true; }
 wine_prefix_stop() { wineserver -k 2>/dev/null || true; }
