@@ -14,11 +14,17 @@ set(MOVALENT_PORTABLE_SOURCES
     src/engine/RegistryRules.cpp
     src/engine/ThreadVersionMap.cpp
     src/engine/intercept/InstructionCopier.cpp
+    src/framework/CommandTarget.cpp
+    src/framework/DocumentString.cpp
+    src/framework/TabLayout.cpp
+    src/mainframe/ApplicationLook.cpp
     src/mainframe/UrlEncode.cpp
+    src/tabs/TabTemplateIds.cpp
 )
 
 # Sources that need the Windows API.
 set(MOVALENT_WINDOWS_SOURCES
+    src/app/AboutDlg.cpp
     src/app/Localisation.cpp
     src/app/MovalentApp.cpp
     src/app/RegistrySettingsStore.cpp
@@ -33,11 +39,28 @@ set(MOVALENT_WINDOWS_SOURCES
     src/engine/intercept/CodeMemory.cpp
     src/engine/intercept/HookTransaction.cpp
     src/engine/intercept/TrampolineRegion.cpp
+    src/framework/Application.cpp
+    src/framework/ChildFrame.cpp
+    src/framework/Dialog.cpp
+    src/framework/Document.cpp
+    src/framework/DocumentTemplate.cpp
+    src/framework/FileDialog.cpp
     src/framework/MessageBox.cpp
     src/framework/Profile.cpp
+    src/framework/PropertySheet.cpp
     src/framework/Registry.cpp
+    src/framework/ResourceStrings.cpp
     src/framework/Shell.cpp
+    src/framework/TabRow.cpp
+    src/framework/TabbedMainFrame.cpp
+    src/framework/UiThread.cpp
+    src/framework/View.cpp
+    src/framework/Window.cpp
+    src/framework/WindowsDialog.cpp
     src/mainframe/MainFrame.cpp
+    src/mainframe/PlainStatusBar.cpp
+    src/tabs/MovalentDoc.cpp
+    src/tabs/PlaceholderView.cpp
 )
 
 # The program's entry point (kept out of the library the Wine tests link).
@@ -61,6 +84,9 @@ set(MOVALENT_NATIVE_TESTS
     tests/unit/ThreadVersionMapTest.cpp
     tests/unit/UrlEncodeTest.cpp
     tests/unit/VersionRulesTest.cpp
+    tests/unit/CommandRoutingTest.cpp
+    tests/unit/FrameRulesTest.cpp
+    tests/unit/TabLayoutTest.cpp
 )
 
 # GoogleTest programs run under Wine, one per file. Each carries the program's resources (strings, version).
@@ -77,6 +103,9 @@ set(MOVALENT_WINE_TESTS
     tests/wine/RegistrySettingsTest.cpp
     tests/wine/StandInEngineTest.cpp
     tests/wine/VersionCheckTest.cpp
+    tests/wine/FrameworkDocumentTest.cpp
+    tests/wine/FrameworkWindowsTest.cpp
+    tests/wine/MovalentAppTest.cpp
 )
 
 # End-to-end GoogleTest programs under Wine that drive the real program.

@@ -1,22 +1,29 @@
 #include "app/MovalentApp.h"
 
+#include "app/AboutDlg.h"
+#include "app/InternalMessages.h"
 #include "app/LanguageTable.h"
 #include "app/Localisation.h"
 #include "app/MakerAddresses.h"
-#include "app/RegistrySettingsStore.h"
+#include "app/VersionCheck.h"
 #include "app/VersionInfo.h"
+#include "engine/EngineLoader.h"
+#include "framework/ChildFrame.h"
 #include "framework/MessageBox.h"
+#include "framework/ResourceStrings.h"
+#include "framework/View.h"
 #include "mainframe/MainFrame.h"
 #include "resource.h"
+#include "tabs/MovalentDoc.h"
+#include "tabs/PlaceholderView.h"
+#include "tabs/TabTemplateIds.h"
 
 #include <commctrl.h>
-#include <ole2.h>
+#include <shellapi.h>
 
 namespace movalent {
 
 namespace {
-
-CMovalentApp* g_app = nullptr;
 
 // The folder of the program file, with its trailing backslash; empty when the path does not fit MAX_PATH.
 std::wstring ProgramFolder() {
@@ -36,90 +43,294 @@ void ApplyMakerAddressOverride() {
         SetMakerBaseAddress(std::wstring(value, length));
 }
 
-} // namespace
-
-CMovalentApp::CMovalentApp() { g_app = this; }
-
-CMovalentApp::~CMovalentApp() {
-    if (g_app == this)
-        g_app = nullptr;
+std::string ThreadWideToAnsi(std::wstring_view text) {
+    if (text.empty())
+        return {};
+    int size = static_cast<int>(text.size());
+    int bytes = ::WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0)
+        ::WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), size, result.data(), bytes, nullptr, nullptr);
+    return result;
 }
 
-CMovalentApp& TheApp() { return *g_app; }
+UINT TabGroupsChangedMessage() {
+    static const UINT message = ::RegisterWindowMessageW(kTabGroupsChangedMessageName);
+    return message;
+}
 
-HWND CMovalentApp::MainWindow() const { return mainFrame_ ? mainFrame_->GetSafeHwnd() : nullptr; }
+template <typename Doc> DocumentTemplate::DocumentFactory DocumentOf() {
+    return [] { return new Doc; };
+}
 
-bool CMovalentApp::InitInstance(HINSTANCE instance, int showCommand) {
-    instance_ = instance;
+constexpr IEVERSION kAllVersions[] = {IE_4, IE_5, IE_55, IE_6, IE_7, IE_8, IE_DEFAULT};
+
+} // namespace
+
+CMovalentApp::CMovalentApp() { RegisterCommands(); }
+
+CMovalentApp::~CMovalentApp() = default;
+
+CMovalentApp* CMovalentApp::Get() { return dynamic_cast<CMovalentApp*>(Application::Current()); }
+
+std::vector<std::wstring> CMovalentApp::ProcessArguments() {
+    std::vector<std::wstring> arguments;
+    int count = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (!argv)
+        return arguments;
+    for (int i = 1; i < count; ++i)
+        arguments.emplace_back(argv[i]);
+    ::LocalFree(argv);
+    return arguments;
+}
+
+bool CMovalentApp::InitInstance() {
+    // 1. Common controls, then the framework's own start-up.
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = sizeof(controls);
     controls.dwICC = 0xFF;
     ::InitCommonControlsEx(&controls);
     SetMessageBoxCaption(LoadResourceString(IDS_APPLICATION_NAME));
     ApplyMakerAddressOverride();
+    if (!Application::InitInstance())
+        return false;
 
-    if (FAILED(::OleInitialize(nullptr))) {
+    // 2. OLE for the main thread. The language is not loaded yet, so the English text.
+    if (!InitializeOle()) {
         ShowMessageBox(nullptr, LoadResourceString(IDS_OLE_INIT_FAILED), MB_OK | MB_ICONERROR);
         return false;
     }
-    oleInitialised_ = true;
 
-    profile_ = std::make_unique<Profile>(kRegistryCompany, LoadResourceString(IDS_APPLICATION_NAME));
+    // 3. Control containment.
+    EnableCustomControlContainment();
+
+    // 4. The registry root; no recent-file list is kept.
+    SetRegistryKey(kRegistryCompany, LoadResourceString(IDS_APPLICATION_NAME));
+    settings_ = std::make_unique<RegistrySettingsStore>(*GetProfile());
+
+    // 5. The installation folder, the base of the language files.
     installDir_ = ReadInstallDir();
-    RegistrySettingsStore store(*profile_);
-    InitProcessLanguage(static_cast<unsigned>(store.ReadInt(kLangIdValue, kDefaultLangId)), installDir_);
+
+    // 6. The user-interface language.
+    InitProcessLanguage(static_cast<unsigned>(settings_->ReadInt(kLangIdValue, kDefaultLangId)), installDir_);
     languageInitialised_ = true;
+    SetFrameworkStringLoader(LocalizedString);
     SetMessageBoxCaption(LocalizedString(IDS_APPLICATION_NAME));
 
-    // Engine files are found in the program's folder, so it becomes the current directory.
+    // 7. Context-menu, keyboard and tooltip managers.
+    InitUiManagers();
+
+    // 8. The program's folder becomes the current directory: the engine loader finds the engine files there.
     std::wstring folder = ProgramFolder();
     if (!folder.empty())
         ::SetCurrentDirectoryW(folder.c_str());
 
-    ReadSettings();
-    accelerators_ = ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_APP_ACCELERATORS));
+    // 9. The engine loader, before any tab exists.
+    disableFilters_ = FlagFromSetting(settings_->ReadInt(kDisableFiltersValue, kDefaultDisableFilters));
+    InstallEngineHooks(disableFilters_);
+    engineInstalled_ = true;
 
-    mainFrame_ = std::make_unique<CMainFrame>();
-    if (!mainFrame_->LoadFrame(instance)) {
-        mainFrame_.reset();
+    // 10 to 12. Search behaviour, window.external, home page.
+    ReadSettings();
+
+    // 13. One tab template per engine version.
+    RegisterTemplates();
+
+    // 14. Favorites.
+    LoadFavorites();
+
+    // 15. Accelerator table 129.
+    accelerators_ = ::LoadAcceleratorsW(Instance() ? Instance() : ::GetModuleHandleW(nullptr),
+                                        MAKEINTRESOURCEW(IDR_APP_ACCELERATORS));
+
+    // 16. The main frame.
+    RegisterContextMenus();
+    if (!CreateMainFrame())
         return false;
-    }
-    mainFrame_->Show(showCommand);
+
+    // 17. The tabs the command line names.
+    CCustomCommandLineInfo commandLine(ThreadWideToAnsi, ThreadAnsiToWide);
+    commandLine.ParseAll(SplitCommandLineArgs(ProcessArguments()));
+    OpenCommandLineTabs(commandLine);
+
+    // 18. Show the main window.
+    ShowMainWindow();
     return true;
 }
 
 void CMovalentApp::ReadSettings() {
-    RegistrySettingsStore store(*profile_);
-    AppSettings settings = LoadAppSettings(store, DefaultHomePage(GetProgramVersionString()));
-    disableFilters_ = settings.disableFilters;
+    AppSettings settings = LoadAppSettings(*settings_, DefaultHomePage(GetProgramVersionString()));
     searchBehaviour_ = settings.searchBehaviour;
     disableWindowExternal_ = settings.disableWindowExternal;
     homePage_ = settings.homePage;
 }
 
-int CMovalentApp::Run() {
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        HWND main = MainWindow();
-        if (main && accelerators_ && ::TranslateAcceleratorW(main, accelerators_, &msg))
-            continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
+void CMovalentApp::RegisterTemplates() {
+    // Registration order is the order every walk over the templates follows: 315, 314, 317, 319, 316.
+    auto frame = [] { return new ChildFrame; };
+    // Stand-in view until the tab view with its browser thread exists.
+    auto view = []() -> View* { return new CPlaceholderView; };
+    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE55_TAB, DocumentOf<CIE55Doc>(), frame, view));
+    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE6_TAB, DocumentOf<CIE6Doc>(), frame, view));
+    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE7_TAB, DocumentOf<CIE7Doc>(), frame, view));
+    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE8_TAB, DocumentOf<CIE8Doc>(), frame, view));
+    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE_DEFAULT_TAB, DocumentOf<CIEDefaultDoc>(), frame, view));
+}
+
+bool CMovalentApp::CreateMainFrame() {
+    mainFrame_ = std::make_unique<CMainFrame>();
+    SetMainWindow(mainFrame_.get());
+    if (!mainFrame_->LoadFrame(IDR_MAIN_FRAME, WS_OVERLAPPEDWINDOW | TabbedMainFrame::kAddToTitle)) {
+        SetMainWindow(nullptr);
+        mainFrame_.reset();
+        return false;
     }
-    return static_cast<int>(msg.wParam);
+    return true;
+}
+
+void CMovalentApp::ShowMainWindow() {
+    int show = ShowCommand();
+    // A frame that was maximized when the program last closed comes back maximized, unless the program was
+    // started minimized, maximized or hidden.
+    WINDOWPLACEMENT placement;
+    if (LoadWindowPlacement(placement) && placement.showCmd == SW_SHOWMAXIMIZED &&
+        (show == SW_SHOWNORMAL || show == SW_SHOWDEFAULT || show == SW_SHOW))
+        show = SW_SHOWMAXIMIZED;
+    ::ShowWindow(mainFrame_->Handle(), show);
+    ::UpdateWindow(mainFrame_->Handle());
+}
+
+void CMovalentApp::OpenCommandLineTabs(const CCustomCommandLineInfo& commandLine) {
+    for (IEVERSION version : kAllVersions) {
+        if (!IsEngineAvailable(version))
+            continue;
+        for (const std::wstring& url : commandLine.Urls(version))
+            OpenTab(version, url);
+    }
+}
+
+Document* CMovalentApp::OpenTab(int version, const std::wstring& url) {
+    unsigned id = TemplateResourceForVersion(version);
+    Document* document = nullptr;
+    for (const auto& docTemplate : DocTemplates()) {
+        if (docTemplate->ResourceId() == id) {
+            document = docTemplate->OpenDocumentFile(url.c_str(), true);
+            break;
+        }
+    }
+    if (HWND main = MainWindowHandle())
+        ::SendMessageW(main, TabGroupsChangedMessage(), 0, 0);
+    return document;
 }
 
 int CMovalentApp::ExitInstance() {
-    mainFrame_.reset();
+    // Tabs go before the engine loader that their threads run on.
+    CloseAllDocuments(true);
+    if (mainFrame_ && mainFrame_->Handle())
+        mainFrame_->DestroyWindow();
+    if (engineInstalled_) {
+        RemoveEngineHooks();
+        engineInstalled_ = false;
+    }
     if (languageInitialised_) {
+        SetFrameworkStringLoader(nullptr);
         ProcessLanguageTable().Release();
         languageInitialised_ = false;
     }
-    if (oleInitialised_) {
-        ::OleUninitialize();
-        oleInitialised_ = false;
+    int code = Application::ExitInstance();
+    SetMainWindow(nullptr);
+    mainFrame_.reset();
+    return code;
+}
+
+void CMovalentApp::EnableCustomControlContainment() {}
+
+void CMovalentApp::InitUiManagers() {}
+
+void CMovalentApp::RegisterContextMenus() {}
+
+void CMovalentApp::LoadFavorites() {}
+
+void CMovalentApp::RegisterCommands() {
+    for (IEVERSION version : kAllVersions) {
+        unsigned command = kNewTabCommands[version];
+        OnCommand(command, [this, version] { OpenVersionTab(version); });
+        if (version == IE_DEFAULT)
+            OnUpdateCommand(command, [](CommandState& state) { state.Enable(); });
+        else
+            OnUpdateCommand(command, [version](CommandState& state) { state.Enable(IsEngineAvailable(version)); });
     }
-    return 0;
+    auto always = [](CommandState& state) { state.Enable(); };
+    OnCommand(ID_OPEN_ALL_VERSIONS, [this] { OpenInAllVersions(); });
+    OnUpdateCommand(ID_OPEN_ALL_VERSIONS, always);
+    OnCommand(ID_INTERNET_OPTIONS, [this] { ShowInternetOptions(); });
+    OnUpdateCommand(ID_INTERNET_OPTIONS, always);
+    // The options sheet comes with its own part; the command is already offered.
+    OnCommand(ID_CONFIGURE, [] {});
+    OnUpdateCommand(ID_CONFIGURE, always);
+    OnCommand(ID_CHECK_VERSION, [this] { RunVersionCheck(MainWindowHandle()); });
+    OnUpdateCommand(ID_CHECK_VERSION, always);
+    OnCommand(ID_SHOW_ABOUT, [this] { ShowAbout(); });
+    OnUpdateCommand(ID_SHOW_ABOUT, always);
+
+    auto moreThanOne = [this](CommandState& state) { state.Enable(DocumentCount() > 1); };
+    OnCommand(ID_REFRESH_ALL, [this] { PostToAllViews(ID_REFRESH_PAGE); });
+    OnUpdateCommand(ID_REFRESH_ALL, moreThanOne);
+    OnCommand(ID_REFRESH_ALL_COMPLETE, [this] { PostToAllViews(ID_REFRESH_COMPLETE); });
+    OnUpdateCommand(ID_REFRESH_ALL_COMPLETE, moreThanOne);
+    OnCommand(ID_CLOSE_ALL_TABS, [this] { CloseAllDocuments(false); });
+    OnUpdateCommand(ID_CLOSE_ALL_TABS, [this](CommandState& state) { state.Enable(DocumentCount() >= 1); });
+    OnCommand(ID_CLOSE_OTHER_TABS, [this] { CloseAllExceptActive(); });
+    OnUpdateCommand(ID_CLOSE_OTHER_TABS, moreThanOne);
+}
+
+void CMovalentApp::OpenVersionTab(IEVERSION version) { OpenTab(version, homePage_); }
+
+void CMovalentApp::OpenInAllVersions() {
+    // Until the open-in-all dialog exists the command opens the home page, once per version that is available
+    // and ticked in the dialog's settings ("OpenAll_IE" + suffix, default ticked), in version order.
+    if (!settings_)
+        return;
+    for (IEVERSION version : kAllVersions)
+        if (IsEngineAvailable(version) && ReadOpenAll(*settings_, version))
+            OpenTab(version, homePage_);
+}
+
+void CMovalentApp::ShowInternetOptions() {
+    HMODULE module = InternetOptionsModule();
+    if (!module)
+        return;
+    using LaunchPanel = BOOL(WINAPI*)(HWND);
+    FARPROC entry = ::GetProcAddress(module, "LaunchInternetControlPanel");
+    if (!entry)
+        return;
+    auto launch = reinterpret_cast<LaunchPanel>(reinterpret_cast<void*>(entry));
+    launch(MainWindowHandle());
+}
+
+void CMovalentApp::ShowAbout() {
+    CAboutDlg about;
+    about.DoModal();
+}
+
+void CMovalentApp::PostToAllViews(unsigned command) {
+    for (Document* document : Documents())
+        for (View* view : document->Views())
+            view->Post(WM_COMMAND, command, 0);
+}
+
+void CMovalentApp::CloseAllExceptActive() {
+    ChildFrame* child = mainFrame_ ? mainFrame_->ActiveChild() : nullptr;
+    View* view = child ? child->ActiveView() : nullptr;
+    Document* keep = view ? view->GetDocument() : nullptr;
+    if (!keep) {
+        CloseAllDocuments(false);
+        return;
+    }
+    for (Document* document : Documents())
+        if (document != keep)
+            document->OnCloseDocument();
 }
 
 } // namespace movalent

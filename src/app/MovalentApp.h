@@ -1,56 +1,93 @@
 #pragma once
-// The application object: process-wide settings and state, start-up and exit.
+// The application object: start-up and exit, the process-wide settings, the application's commands, and the
+// operation that opens an address in a new tab of a given engine version.
+#include "app/CustomCommandLineInfo.h"
+#include "app/RegistrySettingsStore.h"
 #include "app/Settings.h"
-#include "framework/Profile.h"
+#include "engine/IeVersion.h"
+#include "framework/Application.h"
 
 #include <windows.h>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace movalent {
 
 class CMainFrame;
+class Document;
 
-class CMovalentApp {
+class CMovalentApp : public Application {
 public:
     CMovalentApp();
-    ~CMovalentApp();
-    CMovalentApp(const CMovalentApp&) = delete;
-    CMovalentApp& operator=(const CMovalentApp&) = delete;
+    ~CMovalentApp() override;
 
-    // Start-up; false ends the process.
-    bool InitInstance(HINSTANCE instance, int showCommand);
-    // Runs the message loop until the main window is gone; returns the exit code.
-    int Run();
-    int ExitInstance();
+    // The application object of the process, or null.
+    static CMovalentApp* Get();
 
-    const Profile& GetProfile() const { return *profile_; }
+    bool InitInstance() override;
+    int ExitInstance() override;
+
+    // Opens url in a new tab of the version's template (0 -> 312, 1 -> 313, 2 -> 315, 3 -> 314, 4 -> 317,
+    // 5 -> 319, else 316), then tells the main frame to re-apply its tab widths. The new document, or null when
+    // no registered template has that id or the tab cannot be made.
+    Document* OpenTab(int version, const std::wstring& url);
+    // Opens the command line's URLs: versions in order 0 to 6, each list in order, available versions only.
+    void OpenCommandLineTabs(const CCustomCommandLineInfo& commandLine);
+
     const std::wstring& InstallDir() const { return installDir_; }
     const std::wstring& HomePage() const { return homePage_; }
+    void SetHomePage(const std::wstring& homePage) { homePage_ = homePage; }
     SearchBehaviour GetSearchBehaviour() const { return searchBehaviour_; }
+    void SetSearchBehaviour(SearchBehaviour behaviour) { searchBehaviour_ = behaviour; }
     bool WindowExternalDisabled() const { return disableWindowExternal_; }
+    void SetWindowExternalDisabled(bool disabled) { disableWindowExternal_ = disabled; }
     bool FiltersDisabled() const { return disableFilters_; }
+    void SetFiltersDisabled(bool disabled) { disableFilters_ = disabled; }
+    // Table 129, loaded once; the main frame and every browser thread translate keys with it.
     HACCEL Accelerators() const { return accelerators_; }
-    HWND MainWindow() const;
+    CMainFrame* MainFrame() const { return mainFrame_.get(); }
+    // The "Options" section of the per-user settings; null before start-up reached the registry.
+    SettingsStore* Settings() const { return settings_.get(); }
+
+    // The arguments after the program name, as the shell split the process's command line.
+    static std::vector<std::wstring> ProcessArguments();
 
 private:
+    void RegisterCommands();
     void ReadSettings();
+    void RegisterTemplates();
+    bool CreateMainFrame();
+    void ShowMainWindow();
 
-    HINSTANCE instance_ = nullptr;
-    bool oleInitialised_ = false;
-    bool languageInitialised_ = false;
-    std::unique_ptr<Profile> profile_;
+    // Start-up steps whose parts are not built yet; each is filled in with its part.
+    // Control containment with the program's control-site manager (WebBrowser controls get the custom site).
+    void EnableCustomControlContainment();
+    // The context-menu, keyboard and tooltip managers of the ribbon user interface.
+    void InitUiManagers();
+    // Menus "Edit" (119) and "Explorer" (174) for the context-menu manager.
+    void RegisterContextMenus();
+    // The Internet Explorer favorites and their menu.
+    void LoadFavorites();
+
+    void OpenVersionTab(IEVERSION version);
+    void OpenInAllVersions();
+    void ShowInternetOptions();
+    void ShowAbout();
+    void PostToAllViews(unsigned command);
+    void CloseAllExceptActive();
+
+    std::unique_ptr<RegistrySettingsStore> settings_;
     std::wstring installDir_;
     std::wstring homePage_;
     SearchBehaviour searchBehaviour_ = SearchBehaviour::NewDefaultTab;
     bool disableWindowExternal_ = false;
     bool disableFilters_ = false;
+    bool languageInitialised_ = false;
+    bool engineInstalled_ = false;
     HACCEL accelerators_ = nullptr; // a resource table: freed with the module
     std::unique_ptr<CMainFrame> mainFrame_;
 };
-
-// The one application object of the process.
-CMovalentApp& TheApp();
 
 } // namespace movalent

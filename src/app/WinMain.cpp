@@ -4,9 +4,5 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     movalent::CMovalentApp app;
-    int code = 1;
-    if (app.InitInstance(instance, showCommand))
-        code = app.Run();
-    app.ExitInstance();
-    return code;
+    return app.RunApplication(instance, showCommand);
 }

@@ -1,69 +1,219 @@
 #include "mainframe/MainFrame.h"
 
+#include "app/InternalMessages.h"
 #include "app/LanguageTable.h"
+#include "app/MakerAddresses.h"
+#include "app/MovalentApp.h"
+#include "framework/ChildFrame.h"
+#include "framework/Document.h"
+#include "framework/TabRow.h"
+#include "framework/View.h"
+#include "mainframe/UrlEncode.h"
 #include "resource.h"
+#include "tabs/MovalentDoc.h"
 
 namespace movalent {
 
 namespace {
-constexpr wchar_t kFrameClass[] = L"MovalentMainFrame";
+
+constexpr wchar_t kApplicationLookValue[] = L"ApplicationLook";
+constexpr UINT kStatusBarId = 0xE801;
+
+UINT TabGroupsChangedMessage() {
+    static const UINT message = ::RegisterWindowMessageW(kTabGroupsChangedMessageName);
+    return message;
+}
+
+void PostNavigate(View* view, const std::wstring& address) {
+    std::uintptr_t url = NewHeapString(address);
+    if (!view->Post(kMsgNavigate, url))
+        AdoptHeapString(url);
+}
+
+} // namespace
+
+CMainFrame::CMainFrame() {
+    Application* app = Application::Current();
+    applicationLook_ = static_cast<unsigned>(app ? app->GetWorkspaceInt(kApplicationLookValue, kDefaultApplicationLook)
+                                                 : kDefaultApplicationLook);
+    RegisterCommands();
 }
 
 CMainFrame::~CMainFrame() {
-    if (hwnd_)
-        ::DestroyWindow(hwnd_);
+    // While the status bar and the rest of this object still exist.
+    if (Handle())
+        DestroyWindow();
 }
 
-bool CMainFrame::LoadFrame(HINSTANCE instance) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    if (!::GetClassInfoExW(instance, kFrameClass, &wc)) {
-        wc.lpfnWndProc = WindowProc;
-        wc.hInstance = instance;
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-        wc.lpszClassName = kFrameClass;
-        if (!::RegisterClassExW(&wc))
-            return false;
+void CMainFrame::RegisterCommands() {
+    OnCommandRange(kFirstLookCommand, kLastLookCommand, [this](unsigned id) { SetApplicationLook(id); });
+    OnUpdateCommandRange(kFirstLookCommand, kLastLookCommand, [this](CommandState& state) {
+        state.Enable();
+        state.SetRadio(state.id == applicationLook_);
+    });
+    OnCommand(ID_FOCUS_SEARCH, [this] { FocusSearch(); });
+    OnUpdateCommand(ID_FOCUS_SEARCH, [](CommandState& state) { state.Enable(); });
+    // Ctrl+W: the close command, as if from an accelerator, so the active tab closes.
+    OnCommand(ID_CLOSE_TAB, [this] { Post(WM_COMMAND, MAKEWPARAM(ID_CLOSE_DOCUMENT, 1), 0); });
+}
+
+bool CMainFrame::LoadFrame(UINT resourceId, DWORD style) {
+    if (!TabbedMainFrame::LoadFrame(resourceId, style))
+        return false;
+    // The ribbon's minimize toggle is named from the restored ribbon state here once the ribbon exists.
+    return true;
+}
+
+void CMainFrame::PreCreateWindow(DWORD& style, DWORD& exStyle) {
+    TabbedMainFrame::PreCreateWindow(style, exStyle);
+    // The caption stays "Movalent", never decorated with the active tab's name.
+    style &= ~kAddToTitle;
+}
+
+int CMainFrame::OnCreate(CREATESTRUCTW& create) {
+    // 1. The frame's own creation.
+    if (TabbedMainFrame::OnCreate(create) == -1)
+        return -1;
+    // 2. The stored visual style.
+    SetApplicationLook(applicationLook_);
+    // 3. Tabbed MDI.
+    TabbedGroupsOptions tabs;
+    tabs.closeButtonOnActiveTab = true;
+    tabs.documentIcons = true;
+    tabs.autoColors = false;
+    tabs.documentMenu = true;
+    EnableTabbedGroups(tabs);
+    // 4 and 5. The ribbon.
+    if (CreateRibbonBar())
+        BuildRibbon();
+    // 6 and 7. The status bar.
+    if (!statusBar_.CreateBar(Handle(), kStatusBarId))
+        return -1;
+    BuildStatusBar();
+    // 8 and 9. Docking and menu images: the frame keeps no panes and no menus with images.
+    // 10. The windows-management dialog.
+    EnableWindowsDialog(ID_WINDOW_MANAGER, LocalizedString(IDS_WINDOWS_DIALOG), true, false);
+    // 11. The search box's margins are set when the ribbon builds it.
+    RecalcLayout();
+    return 0;
+}
+
+bool CMainFrame::CreateRibbonBar() { return true; }
+
+void CMainFrame::BuildRibbon() {}
+
+void CMainFrame::BuildStatusBar() { statusBar_.SetStatusText(L""); }
+
+void CMainFrame::LayoutBars(RECT& area) {
+    if (statusBar_.Handle())
+        statusBar_.Place(area);
+}
+
+bool CMainFrame::PreTranslateMessage(MSG& msg) {
+    CMovalentApp* app = CMovalentApp::Get();
+    if (app && app->Accelerators() && Handle() &&
+        ::TranslateAcceleratorW(Handle(), app->Accelerators(), &msg))
+        return true;
+    return TabbedMainFrame::PreTranslateMessage(msg);
+}
+
+void CMainFrame::SetApplicationLook(unsigned id) {
+    HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    applicationLook_ = id;
+    look_ = ApplyLookCommand(look_, id);
+    if (Handle())
+        ::RedrawWindow(Handle(), nullptr, nullptr,
+                       RDW_ALLCHILDREN | RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME | RDW_ERASE);
+    if (Application* app = Application::Current())
+        app->WriteWorkspaceInt(kApplicationLookValue, static_cast<int>(id));
+    ::SetCursor(previous);
+}
+
+void CMainFrame::OnStatusText(const std::wstring& text) {
+    if (statusBar_.Handle())
+        statusBar_.SetStatusText(text);
+}
+
+LRESULT CMainFrame::OnDownloadProgress(int progress, int maximum) {
+    if (!statusBar_.Handle() || !statusBar_.ProgressBar())
+        return 1;
+    if (progress == maximum || progress == -1) {
+        if (statusBar_.SetProgressVisible(false))
+            ::InvalidateRect(statusBar_.Handle(), nullptr, TRUE);
+        return 0;
     }
-    std::wstring title = LocalizedString(IDS_APPLICATION_NAME);
-    hwnd_ = ::CreateWindowExW(0, kFrameClass, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
-    return hwnd_ != nullptr;
+    if (!statusBar_.SetProgressVisible(true))
+        ::InvalidateRect(statusBar_.Handle(), nullptr, TRUE);
+    statusBar_.SetProgress(progress, maximum);
+    return 0;
 }
 
-void CMainFrame::Show(int showCommand) {
-    ::ShowWindow(hwnd_, showCommand);
-    ::UpdateWindow(hwnd_);
+void CMainFrame::OpenInNewDefaultTab(const std::wstring& address) {
+    if (CMovalentApp* app = CMovalentApp::Get())
+        app->OpenTab(IE_DEFAULT, address);
 }
 
-LRESULT CALLBACK CMainFrame::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<CMainFrame*>(create->lpCreateParams);
-        self->hwnd_ = hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+void CMainFrame::OnWebSearch(const std::wstring& text) {
+    std::wstring address = WebSearchPrefix() + UrlEncode(text, true);
+    CMovalentApp* app = CMovalentApp::Get();
+    SearchBehaviour behaviour = app ? app->GetSearchBehaviour() : SearchBehaviour::NewDefaultTab;
+    switch (behaviour) {
+    case SearchBehaviour::ActiveTab:
+        if (ChildFrame* child = ActiveChild(); child && child->ActiveView()) {
+            PostNavigate(child->ActiveView(), address);
+            return;
+        }
+        break;
+    case SearchBehaviour::FirstDefaultTab:
+        if (app) {
+            for (const auto& docTemplate : app->DocTemplates()) {
+                auto* tabTemplate = dynamic_cast<CMyMultiDocTemplate*>(docTemplate.get());
+                if (!tabTemplate || tabTemplate->ResourceId() != IDR_IE_DEFAULT_TAB)
+                    continue;
+                if (!tabTemplate->Documents().empty() && !tabTemplate->Documents().front()->Views().empty()) {
+                    View* view = tabTemplate->Documents().front()->Views().front();
+                    PostNavigate(view, address);
+                    if (view->ParentFrame())
+                        ActivateTab(view->ParentFrame());
+                    return;
+                }
+                break;
+            }
+        }
+        break;
+    case SearchBehaviour::NewDefaultTab:
+        break;
     }
-    auto* self = reinterpret_cast<CMainFrame*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self)
-        return ::DefWindowProcW(hwnd, message, wParam, lParam);
-    return self->OnMessage(message, wParam, lParam);
+    OpenInNewDefaultTab(address);
 }
 
-LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CMainFrame::OnTabGroupsChanged() {
+    for (TabRow* row : TabControls())
+        row->SetMaxTabWidth(kMaxTabWidth);
+    return 0;
+}
+
+void CMainFrame::FocusSearch() {
+    // The search box lives on the ribbon, which is not built yet.
+}
+
+LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == TabGroupsChangedMessage())
+        return OnTabGroupsChanged();
     switch (message) {
-    case WM_DESTROY:
-        OnDestroy();
+    case kMsgStatusText:
+        if (auto* text = reinterpret_cast<const std::wstring*>(wParam))
+            OnStatusText(*text);
+        return 0;
+    case kMsgDownloadProgress:
+        return OnDownloadProgress(static_cast<int>(wParam), static_cast<int>(lParam));
+    case kMsgWebSearch:
+        if (auto text = AdoptHeapString(wParam))
+            OnWebSearch(*text);
         return 0;
     default:
-        return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+        return TabbedMainFrame::WindowProc(message, wParam, lParam);
     }
-}
-
-void CMainFrame::OnDestroy() {
-    ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    hwnd_ = nullptr;
-    ::PostQuitMessage(0);
 }
 
 } // namespace movalent

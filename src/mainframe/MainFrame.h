@@ -1,27 +1,63 @@
 #pragma once
-// The application's main window.
-#include <windows.h>
+// The application's main window: the tabbed frame with the ribbon above (built with its own part), the status bar
+// below, the visual style, status text and download progress that tabs report, the web search, and a few
+// frame-level commands.
+#include "framework/TabbedMainFrame.h"
+#include "mainframe/ApplicationLook.h"
+#include "mainframe/PlainStatusBar.h"
+
+#include <memory>
+#include <string>
 
 namespace movalent {
 
-class CMainFrame {
+class CMainFrame : public TabbedMainFrame {
 public:
-    CMainFrame() = default;
-    ~CMainFrame();
-    CMainFrame(const CMainFrame&) = delete;
-    CMainFrame& operator=(const CMainFrame&) = delete;
+    CMainFrame();
+    ~CMainFrame() override;
 
-    // Creates the window; false when the window class or the window cannot be made.
-    bool LoadFrame(HINSTANCE instance);
-    void Show(int showCommand);
-    HWND GetSafeHwnd() const { return hwnd_; }
+    bool LoadFrame(UINT resourceId, DWORD style) override;
+    // Table 129 first, against the main window, so its shortcuts win over the frame's own table and work while
+    // any child has the focus.
+    bool PreTranslateMessage(MSG& msg) override;
+
+    // The command id of the current visual style (210 to 218, or whatever was stored) and the look it gives.
+    unsigned ApplicationLook() const { return applicationLook_; }
+    const VisualLook& Look() const { return look_; }
+    void SetApplicationLook(unsigned id);
+
+    // 9218: the text across the status bar (owned by the sender).
+    void OnStatusText(const std::wstring& text);
+    // 9220: shows the progress bar while progress differs from maximum and is not -1. Returns 1 when the status
+    // bar has no progress element, else 0.
+    LRESULT OnDownloadProgress(int progress, int maximum);
+    // 9223: opens the web search for text where the "SearchBehaviour" setting says.
+    void OnWebSearch(const std::wstring& text);
+    // The registered tab-groups message: every tab control gets its maximum tab width again.
+    LRESULT OnTabGroupsChanged();
+
+    PlainStatusBar& StatusBar() { return statusBar_; }
+
+    static constexpr int kMaxTabWidth = 200;
+
+protected:
+    void PreCreateWindow(DWORD& style, DWORD& exStyle) override;
+    int OnCreate(CREATESTRUCTW& create) override;
+    void LayoutBars(RECT& area) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void OnDestroy();
+    void RegisterCommands();
+    // Parts built elsewhere: the ribbon (nothing yet) and what belongs on the status bar.
+    bool CreateRibbonBar();
+    void BuildRibbon();
+    void BuildStatusBar();
+    void OpenInNewDefaultTab(const std::wstring& address);
+    void FocusSearch();
 
-    HWND hwnd_ = nullptr;
+    PlainStatusBar statusBar_;
+    unsigned applicationLook_;
+    VisualLook look_;
 };
 
 } // namespace movalent

@@ -1,0 +1,15 @@
+/*
+ * Identifiers of the framework's own resources (res/shell.rc), kept apart
+ * from resource.h, whose numbers the program's parts share. Plain #defines:
+ * read by the resource compiler and by C++.
+ */
+#ifndef MOVALENT_FRAMEWORK_RESOURCE_H
+#define MOVALENT_FRAMEWORK_RESOURCE_H
+
+/* The windows-management dialog: the open tabs, to activate or close. */
+#define IDD_WINDOWS_MANAGER             30500
+#define IDC_WINDOWS_LIST                30501
+#define IDC_WINDOWS_ACTIVATE            30502
+#define IDC_WINDOWS_CLOSE               30503
+
+#endif /* MOVALENT_FRAMEWORK_RESOURCE_H */

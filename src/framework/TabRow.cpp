@@ -1,0 +1,306 @@
+#include "framework/TabRow.h"
+
+#include "framework/ChildFrame.h"
+#include "framework/TabLayout.h"
+#include "framework/TabbedMainFrame.h"
+#include "framework/Handles.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+namespace movalent {
+
+namespace {
+
+constexpr wchar_t kTabRowClass[] = L"MovalentTabRow";
+constexpr int kPadding = 6;
+constexpr int kIconSize = 16;
+constexpr int kIconGap = 4;
+constexpr int kCloseSize = 14;
+constexpr int kMenuButtonWidth = 20;
+constexpr int kMinTabWidth = 40;
+constexpr int kTopMargin = 2;
+
+bool Contains(const RECT& rect, POINT point) { return ::PtInRect(&rect, point) != FALSE; }
+
+std::wstring MenuText(const std::wstring& caption) {
+    std::wstring text;
+    for (wchar_t c : caption) {
+        text.push_back(c);
+        if (c == L'&')
+            text.push_back(L'&'); // a literal ampersand, not a mnemonic
+    }
+    return text.empty() ? L" " : text;
+}
+
+} // namespace
+
+TabRow::TabRow(TabbedMainFrame& frame) : frame_(frame) {
+    font_ = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+}
+
+TabRow::~TabRow() = default;
+
+bool TabRow::CreateRow(HWND parent) {
+    if (!RegisterWindowClass(kTabRowClass, CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW), nullptr))
+        return false;
+    RECT rect = {0, 0, 0, Height()};
+    return Create(0, kTabRowClass, L"", WS_CHILD | WS_CLIPSIBLINGS, rect, parent, 0);
+}
+
+int TabRow::Height() const {
+    HDC dc = ::GetDC(nullptr);
+    HGDIOBJ old = ::SelectObject(dc, font_);
+    TEXTMETRICW metrics = {};
+    ::GetTextMetricsW(dc, &metrics);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(nullptr, dc);
+    return std::max<int>(kIconSize, metrics.tmHeight) + 2 * kPadding + kTopMargin;
+}
+
+void TabRow::SetMaxTabWidth(int width) {
+    maxTabWidth_ = std::max(width, 0);
+    Refresh();
+}
+
+void TabRow::Refresh() {
+    Layout();
+    if (Handle())
+        ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TabRow::Layout() {
+    const std::vector<ChildFrame*>& tabs = frame_.Tabs();
+    ChildFrame* active = frame_.ActiveChild();
+    const TabbedMainFrame::TabbedGroupsOptions& options = frame_.TabbedGroups();
+    RECT client = Handle() ? ClientRect() : RECT{};
+
+    menuButton_ = {};
+    int right = client.right;
+    if (options.documentMenu) {
+        menuButton_ = {client.right - kMenuButtonWidth, client.top + kTopMargin, client.right, client.bottom};
+        right = menuButton_.left;
+    }
+
+    std::vector<int> natural;
+    HDC dc = ::GetDC(Handle());
+    HGDIOBJ old = ::SelectObject(dc, font_);
+    for (ChildFrame* tab : tabs) {
+        std::wstring caption = tab->Text();
+        SIZE size = {};
+        if (!caption.empty())
+            ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+        int width = 2 * kPadding + size.cx;
+        if (options.documentIcons)
+            width += kIconSize + kIconGap;
+        if (options.closeButtonOnActiveTab && tab == active)
+            width += kCloseSize + kIconGap;
+        natural.push_back(width);
+    }
+    ::SelectObject(dc, old);
+    ::ReleaseDC(Handle(), dc);
+
+    std::vector<int> widths = FitTabWidths(natural, std::max<int>(right - client.left, 0), maxTabWidth_, kMinTabWidth);
+    tabRects_.clear();
+    closeButton_ = {};
+    int x = client.left;
+    for (size_t i = 0; i < tabs.size(); ++i) {
+        RECT rect = {x, client.top + kTopMargin, x + widths[i], client.bottom};
+        tabRects_.push_back(rect);
+        if (options.closeButtonOnActiveTab && tabs[i] == active) {
+            int top = (rect.top + rect.bottom - kCloseSize) / 2;
+            closeButton_ = {rect.right - kPadding - kCloseSize, top, rect.right - kPadding, top + kCloseSize};
+        }
+        x += widths[i];
+    }
+}
+
+TabRow::Hit TabRow::HitTest(POINT point) const {
+    if (Contains(menuButton_, point))
+        return {HitKind::DocumentMenu, -1};
+    for (size_t i = 0; i < tabRects_.size(); ++i) {
+        if (!Contains(tabRects_[i], point))
+            continue;
+        if (Contains(closeButton_, point))
+            return {HitKind::CloseButton, static_cast<int>(i)};
+        return {HitKind::Tab, static_cast<int>(i)};
+    }
+    return {};
+}
+
+void TabRow::ShowDocumentMenu() {
+    const std::vector<ChildFrame*> tabs = frame_.Tabs();
+    HMENU menu = ::CreatePopupMenu();
+    if (!menu)
+        return;
+    for (size_t i = 0; i < tabs.size(); ++i) {
+        UINT flags = MF_STRING | (tabs[i] == frame_.ActiveChild() ? MF_CHECKED : 0);
+        ::AppendMenuW(menu, flags, i + 1, MenuText(tabs[i]->Text()).c_str());
+    }
+    UINT windowsCommand = frame_.WindowsDialogCommand();
+    if (windowsCommand != 0) {
+        if (!tabs.empty())
+            ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(menu, MF_STRING, windowsCommand, frame_.WindowsDialogLabel().c_str());
+    }
+    POINT corner = {menuButton_.right, menuButton_.bottom};
+    ::ClientToScreen(Handle(), &corner);
+    UINT chosen = static_cast<UINT>(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTALIGN | TPM_TOPALIGN,
+                                                     corner.x, corner.y, 0, Handle(), nullptr));
+    ::DestroyMenu(menu);
+    if (chosen != 0 && chosen == windowsCommand) {
+        frame_.Send(WM_COMMAND, windowsCommand);
+    } else if (chosen >= 1 && chosen <= tabs.size()) {
+        // The list may have changed while the menu was open.
+        const std::vector<ChildFrame*>& now = frame_.Tabs();
+        if (std::find(now.begin(), now.end(), tabs[chosen - 1]) != now.end())
+            frame_.ActivateTab(tabs[chosen - 1]);
+    }
+}
+
+void TabRow::OnButtonDown(POINT point) {
+    Hit hit = HitTest(point);
+    const std::vector<ChildFrame*>& tabs = frame_.Tabs();
+    switch (hit.kind) {
+    case HitKind::DocumentMenu:
+        ShowDocumentMenu();
+        break;
+    case HitKind::CloseButton:
+        tabs[static_cast<size_t>(hit.index)]->Send(WM_CLOSE);
+        break;
+    case HitKind::Tab:
+        frame_.ActivateTab(tabs[static_cast<size_t>(hit.index)]);
+        dragIndex_ = hit.index;
+        ::SetCapture(Handle());
+        break;
+    case HitKind::None:
+        break;
+    }
+}
+
+void TabRow::OnMouseMove(POINT point) {
+    if (dragIndex_ < 0)
+        return;
+    Hit hit = HitTest(point);
+    if (hit.kind == HitKind::Tab || hit.kind == HitKind::CloseButton) {
+        if (hit.index != dragIndex_) {
+            frame_.MoveTab(static_cast<size_t>(dragIndex_), static_cast<size_t>(hit.index));
+            dragIndex_ = hit.index;
+        }
+    }
+}
+
+void TabRow::Paint(HDC dc, const RECT& client) {
+    ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
+    const std::vector<ChildFrame*>& tabs = frame_.Tabs();
+    ChildFrame* active = frame_.ActiveChild();
+    const TabbedMainFrame::TabbedGroupsOptions& options = frame_.TabbedGroups();
+    HGDIOBJ oldFont = ::SelectObject(dc, font_);
+    ::SetBkMode(dc, TRANSPARENT);
+    UniqueGdiObject border(::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_BTNSHADOW)));
+    UniqueGdiObject crossPen(::CreatePen(PS_SOLID, 2, ::GetSysColor(COLOR_BTNTEXT)));
+    HGDIOBJ oldPen = ::SelectObject(dc, border.get());
+
+    // The line the tabs stand on; the active tab opens it.
+    ::MoveToEx(dc, client.left, client.bottom - 1, nullptr);
+    ::LineTo(dc, client.right, client.bottom - 1);
+
+    for (size_t i = 0; i < tabs.size() && i < tabRects_.size(); ++i) {
+        RECT rect = tabRects_[i];
+        bool isActive = tabs[i] == active;
+        if (!isActive)
+            rect.top += 2;
+        HBRUSH fill = ::GetSysColorBrush(isActive ? COLOR_WINDOW : COLOR_3DLIGHT);
+        HGDIOBJ oldBrush = ::SelectObject(dc, fill);
+        ::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom + 4, 6, 6);
+        ::SelectObject(dc, oldBrush);
+        if (!isActive) {
+            ::MoveToEx(dc, rect.left, client.bottom - 1, nullptr);
+            ::LineTo(dc, rect.right, client.bottom - 1);
+        }
+        int x = rect.left + kPadding;
+        int middle = (rect.top + rect.bottom) / 2;
+        if (options.documentIcons) {
+            if (HICON icon = tabs[i]->TabIcon())
+                ::DrawIconEx(dc, x, middle - kIconSize / 2, icon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+            x += kIconSize + kIconGap;
+        }
+        RECT text = {x, rect.top, rect.right - kPadding, rect.bottom};
+        if (isActive && options.closeButtonOnActiveTab)
+            text.right = closeButton_.left - kIconGap;
+        std::wstring caption = tabs[i]->Text();
+        ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+        if (text.right > text.left)
+            ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
+                        DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX | DT_LEFT);
+        if (isActive && options.closeButtonOnActiveTab) {
+            ::SelectObject(dc, crossPen.get());
+            RECT c = closeButton_;
+            ::InflateRect(&c, -3, -3);
+            ::MoveToEx(dc, c.left, c.top, nullptr);
+            ::LineTo(dc, c.right, c.bottom);
+            ::MoveToEx(dc, c.right, c.top, nullptr);
+            ::LineTo(dc, c.left, c.bottom);
+            ::SelectObject(dc, border.get());
+        }
+    }
+
+    if (options.documentMenu) {
+        int cx = (menuButton_.left + menuButton_.right) / 2;
+        int cy = (menuButton_.top + menuButton_.bottom) / 2;
+        POINT arrow[] = {{cx - 4, cy - 2}, {cx + 4, cy - 2}, {cx, cy + 2}};
+        HGDIOBJ oldBrush = ::SelectObject(dc, ::GetSysColorBrush(COLOR_BTNTEXT));
+        HGDIOBJ arrowPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
+        ::Polygon(dc, arrow, 3);
+        ::SelectObject(dc, arrowPen);
+        ::SelectObject(dc, oldBrush);
+    }
+    ::SelectObject(dc, oldPen);
+    ::SelectObject(dc, oldFont);
+}
+
+LRESULT TabRow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = ::BeginPaint(Handle(), &paint);
+        RECT client = ClientRect();
+        // Drawn off screen first, so tabs never flicker while captions change.
+        HDC memory = ::CreateCompatibleDC(dc);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(dc, std::max<int>(client.right, 1), std::max<int>(client.bottom, 1));
+        HGDIOBJ old = ::SelectObject(memory, bitmap);
+        Paint(memory, client);
+        ::BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+        ::SelectObject(memory, old);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(memory);
+        ::EndPaint(Handle(), &paint);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SIZE:
+        Refresh();
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        OnButtonDown({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    case WM_MOUSEMOVE:
+        OnMouseMove({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    case WM_LBUTTONUP:
+        if (dragIndex_ >= 0)
+            ::ReleaseCapture();
+        dragIndex_ = -1;
+        return 0;
+    case WM_CAPTURECHANGED:
+        dragIndex_ = -1;
+        return 0;
+    default:
+        return Window::WindowProc(message, wParam, lParam);
+    }
+}
+
+} // namespace movalent

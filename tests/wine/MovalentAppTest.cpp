@@ -1,0 +1,414 @@
+// The application's start-up, its tabs and commands, and the main frame's messages, as the program runs them.
+#include "FrameworkTestSupport.h"
+#include "app/AboutDlg.h"
+#include "app/InternalMessages.h"
+#include "app/Localisation.h"
+#include "app/MakerAddresses.h"
+#include "app/MovalentApp.h"
+#include "app/VersionInfo.h"
+#include "engine/EngineLoader.h"
+#include "framework/ChildFrame.h"
+#include "framework/MessageBox.h"
+#include "framework/Shell.h"
+#include "framework/TabRow.h"
+#include "framework_resource.h"
+#include "mainframe/MainFrame.h"
+#include "resource.h"
+#include "tabs/MovalentDoc.h"
+#include "tabs/PlaceholderView.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <memory>
+#include <typeinfo>
+#include <vector>
+
+using namespace movalent;
+using movalent::test::PumpMessages;
+using movalent::test::WhenDialogShows;
+
+namespace {
+
+const wchar_t* kUserKey = L"Software\\Ombrisk\\Movalent";
+
+std::vector<std::wstring> g_boxes;
+std::vector<std::wstring> g_opened;
+
+int RecordBox(HWND, const std::wstring& text, const std::wstring&, UINT) {
+    g_boxes.push_back(text);
+    return IDOK;
+}
+bool RecordOpen(const std::wstring& target) {
+    g_opened.push_back(target);
+    return true;
+}
+
+class MovalentApplication : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, kUserKey);
+        g_boxes.clear();
+        g_opened.clear();
+        SetMessageBoxHandler(RecordBox);
+        SetShellOpenHandler(RecordOpen);
+        app_ = std::make_unique<CMovalentApp>();
+        ASSERT_TRUE(app_->InitInstance());
+        frame_ = app_->MainFrame();
+        ASSERT_NE(nullptr, frame_);
+    }
+    void TearDown() override {
+        app_->ExitInstance();
+        PumpMessages();
+        app_.reset();
+        SetMessageBoxHandler(nullptr);
+        SetShellOpenHandler(nullptr);
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, kUserKey);
+        EXPECT_TRUE(g_boxes.empty());
+    }
+
+    CMovalentDoc* Open(int version, const std::wstring& url) {
+        return dynamic_cast<CMovalentDoc*>(app_->OpenTab(version, url));
+    }
+    static ChildFrame* FrameOf(Document* document) { return document->Views().front()->ParentFrame(); }
+    unsigned State(unsigned id) {
+        static const UINT query = ::RegisterWindowMessageW(kQueryCommandStateMessageName);
+        return static_cast<unsigned>(::SendMessageW(frame_->Handle(), query, id, 0));
+    }
+    void Command(unsigned id) { ::SendMessageW(frame_->Handle(), WM_COMMAND, id, 0); }
+    std::wstring Caption(ChildFrame* child) {
+        wchar_t text[512] = {};
+        ::SendMessageW(child->Handle(), WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    std::vector<std::wstring> StartUrls() {
+        std::vector<std::wstring> urls;
+        for (ChildFrame* tab : frame_->Tabs())
+            urls.push_back(static_cast<CMovalentDoc*>(tab->GetActiveDocument())->StartUrl());
+        return urls;
+    }
+
+    std::unique_ptr<CMovalentApp> app_;
+    CMainFrame* frame_ = nullptr;
+};
+
+TEST_F(MovalentApplication, StartUpRegistersTheFiveTabTemplatesInOrderAndShowsTheFrame) {
+    std::vector<unsigned> ids;
+    for (const auto& docTemplate : app_->DocTemplates()) {
+        EXPECT_NE(nullptr, dynamic_cast<CMyMultiDocTemplate*>(docTemplate.get()));
+        EXPECT_NE(nullptr, docTemplate->SmallIcon()) << docTemplate->ResourceId();
+        ids.push_back(docTemplate->ResourceId());
+    }
+    EXPECT_EQ((std::vector<unsigned>{315, 314, 317, 319, 316}), ids);
+    EXPECT_TRUE(::IsWindowVisible(frame_->Handle()));
+    EXPECT_EQ(L"Movalent", frame_->Text());
+    EXPECT_NE(nullptr, app_->Accelerators());
+    EXPECT_EQ(SearchBehaviour::NewDefaultTab, app_->GetSearchBehaviour());
+    EXPECT_EQ(DefaultHomePage(GetProgramVersionString()), app_->HomePage());
+    EXPECT_TRUE(frame_->Tabs().empty()) << "the test's command line names no URL";
+}
+
+TEST_F(MovalentApplication, EachVersionOpensItsOwnDocumentClassThroughItsTemplate) {
+    struct Case {
+        int version;
+        unsigned templateId;
+        const std::type_info& type;
+    };
+    const Case cases[] = {{IE_55, 315, typeid(CIE55Doc)}, {IE_6, 314, typeid(CIE6Doc)},
+                          {IE_7, 317, typeid(CIE7Doc)},   {IE_8, 319, typeid(CIE8Doc)},
+                          {IE_DEFAULT, 316, typeid(CIEDefaultDoc)}, {42, 316, typeid(CIEDefaultDoc)}};
+    for (const Case& c : cases) {
+        CMovalentDoc* document = Open(c.version, L"http://v.test/");
+        ASSERT_NE(nullptr, document) << c.version;
+        EXPECT_EQ(c.templateId, document->Template()->ResourceId());
+        EXPECT_EQ(c.type, typeid(*document));
+        EXPECT_EQ(c.version == 42 ? IE_DEFAULT : c.version, document->EngineVersion());
+    }
+    EXPECT_EQ(nullptr, Open(IE_4, L"x")) << "IE 4 has no template";
+    EXPECT_EQ(nullptr, Open(IE_5, L"x"));
+    EXPECT_EQ(6u, app_->DocumentCount());
+}
+
+TEST_F(MovalentApplication, AStartUrlIsKeptAsGivenAndTheCaptionWaitsForTheBrowsersTitle) {
+    const std::wstring path = L"C:\\no such folder\\page one.html";
+    CMovalentDoc* document = Open(IE_DEFAULT, path);
+    ASSERT_NE(nullptr, document);
+    EXPECT_EQ(path, document->StartUrl());
+    EXPECT_EQ(L"", document->Title());
+    EXPECT_EQ(L"", Caption(FrameOf(document)));
+    EXPECT_EQ(L"", document->PathName());
+    PumpMessages();
+    EXPECT_EQ(path, Caption(FrameOf(document))) << "the stand-in view reports the address as the page title";
+
+    CMovalentDoc* empty = Open(IE_DEFAULT, L"");
+    EXPECT_EQ(L"", empty->StartUrl());
+    PumpMessages();
+    EXPECT_EQ(L"about:blank", Caption(FrameOf(empty)));
+}
+
+TEST_F(MovalentApplication, OpeningATabReappliesTheMaximumTabWidth) {
+    Open(IE_DEFAULT, std::wstring(300, L'x'));
+    PumpMessages();
+    std::vector<TabRow*> rows = frame_->TabControls();
+    ASSERT_EQ(1u, rows.size());
+    EXPECT_EQ(CMainFrame::kMaxTabWidth, rows.front()->MaxTabWidth());
+    EXPECT_LE(rows.front()->TabRects().front().right - rows.front()->TabRects().front().left,
+              CMainFrame::kMaxTabWidth);
+}
+
+TEST_F(MovalentApplication, TabCommandsAreEnabledByTheNumberOfOpenTabs) {
+    EXPECT_EQ(0u, State(ID_CLOSE_ALL_TABS));
+    EXPECT_EQ(0u, State(ID_CLOSE_OTHER_TABS));
+    EXPECT_EQ(0u, State(ID_REFRESH_ALL));
+    EXPECT_EQ(0u, State(ID_CLOSE_DOCUMENT));
+    Open(IE_DEFAULT, L"a");
+    EXPECT_EQ(1u, State(ID_CLOSE_ALL_TABS));
+    EXPECT_EQ(0u, State(ID_CLOSE_OTHER_TABS));
+    EXPECT_EQ(0u, State(ID_REFRESH_ALL));
+    EXPECT_EQ(0u, State(ID_REFRESH_ALL_COMPLETE));
+    EXPECT_EQ(1u, State(ID_CLOSE_DOCUMENT));
+    Open(IE_DEFAULT, L"b");
+    EXPECT_EQ(1u, State(ID_CLOSE_OTHER_TABS));
+    EXPECT_EQ(1u, State(ID_REFRESH_ALL));
+    EXPECT_EQ(1u, State(ID_REFRESH_ALL_COMPLETE));
+}
+
+TEST_F(MovalentApplication, VersionCommandsFollowEngineAvailability) {
+    const unsigned commands[] = {ID_NEW_IE4, ID_NEW_IE5, ID_NEW_IE55, ID_NEW_IE6, ID_NEW_IE7, ID_NEW_IE8};
+    for (int version = IE_4; version <= IE_8; ++version)
+        EXPECT_EQ(IsEngineAvailable(static_cast<IEVERSION>(version)) ? 1u : 0u, State(commands[version]));
+    EXPECT_EQ(0u, State(ID_NEW_IE4));
+    EXPECT_EQ(1u, State(ID_NEW_IE_DEFAULT));
+    for (unsigned always : {ID_OPEN_ALL_VERSIONS, ID_INTERNET_OPTIONS, ID_CONFIGURE, ID_CHECK_VERSION, ID_SHOW_ABOUT})
+        EXPECT_EQ(1u, State(always)) << always;
+
+    Command(ID_NEW_IE4);
+    EXPECT_TRUE(frame_->Tabs().empty()) << "a disabled version command opens nothing";
+    Command(ID_NEW_IE_DEFAULT);
+    EXPECT_EQ((std::vector<std::wstring>{app_->HomePage()}), StartUrls());
+}
+
+TEST_F(MovalentApplication, OpenInAllVersionsOpensEveryAvailableTickedVersion) {
+    app_->Settings()->WriteInt(L"OpenAll_IED", 0);
+    Command(ID_OPEN_ALL_VERSIONS);
+    size_t expected = 0;
+    for (IEVERSION version : {IE_55, IE_6, IE_7, IE_8})
+        expected += IsEngineAvailable(version) ? 1 : 0;
+    EXPECT_EQ(expected, frame_->Tabs().size()) << "Default IE is not ticked";
+    app_->Settings()->WriteInt(L"OpenAll_IED", 1);
+    Command(ID_OPEN_ALL_VERSIONS);
+    EXPECT_EQ(2 * expected + 1, frame_->Tabs().size());
+}
+
+TEST_F(MovalentApplication, CtrlWClosesOnlyTheActiveTab) {
+    CMovalentDoc* first = Open(IE_DEFAULT, L"first");
+    Open(IE_DEFAULT, L"second");
+    Command(ID_CLOSE_TAB);
+    PumpMessages();
+    EXPECT_EQ((std::vector<std::wstring>{L"first"}), StartUrls());
+    EXPECT_EQ(FrameOf(first), frame_->ActiveChild());
+}
+
+TEST_F(MovalentApplication, KeyboardShortcutsOfTable129ReachTheFrame) {
+    Open(IE_DEFAULT, L"first");
+    Open(IE_DEFAULT, L"second");
+    // Ctrl+Tab, as the keyboard would deliver it to the active tab's view.
+    HWND view = frame_->ActiveView()->Handle();
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    MSG msg = {view, WM_KEYDOWN, VK_TAB, 0x000F0001, 0, {}};
+    EXPECT_TRUE(app_->PreTranslateMessage(msg));
+    keys[VK_CONTROL] = 0;
+    ::SetKeyboardState(keys);
+    EXPECT_EQ(L"first", static_cast<CMovalentDoc*>(frame_->ActiveChild()->GetActiveDocument())->StartUrl());
+}
+
+TEST_F(MovalentApplication, CloseAllExceptActiveKeepsTheActiveTab) {
+    Open(IE_DEFAULT, L"a");
+    CMovalentDoc* b = Open(IE_DEFAULT, L"b");
+    Open(IE_DEFAULT, L"c");
+    frame_->ActivateTab(FrameOf(b));
+    Command(ID_CLOSE_OTHER_TABS);
+    EXPECT_EQ((std::vector<std::wstring>{L"b"}), StartUrls());
+    Command(ID_CLOSE_ALL_TABS);
+    EXPECT_TRUE(frame_->Tabs().empty());
+    EXPECT_EQ(0u, app_->DocumentCount());
+}
+
+TEST_F(MovalentApplication, WebSearchOpensWhereTheSettingSays) {
+    const std::wstring address = WebSearchPrefix() + L"a%20b%26c";
+    auto search = [&](const std::wstring& text) {
+        ::PostMessageW(frame_->Handle(), kMsgWebSearch, NewHeapString(text), 0);
+        PumpMessages();
+    };
+
+    search(L"a b&c");
+    EXPECT_EQ((std::vector<std::wstring>{address}), StartUrls()) << "1: always a new Default IE tab";
+    search(L"a b&c");
+    EXPECT_EQ(2u, frame_->Tabs().size());
+
+    Command(ID_CLOSE_ALL_TABS);
+    app_->SetSearchBehaviour(SearchBehaviour::ActiveTab);
+    search(L"a b&c");
+    EXPECT_EQ(1u, frame_->Tabs().size()) << "2 without a tab: a new Default IE tab";
+    CMovalentDoc* seven = Open(IE_7, L"seven");
+    search(L"x");
+    EXPECT_EQ(2u, frame_->Tabs().size());
+    auto* view = static_cast<CPlaceholderView*>(seven->Views().front());
+    EXPECT_EQ(WebSearchPrefix() + L"x", view->Address()) << "2: the active tab navigates";
+
+    Command(ID_CLOSE_ALL_TABS);
+    app_->SetSearchBehaviour(SearchBehaviour::FirstDefaultTab);
+    Open(IE_7, L"seven");
+    search(L"y");
+    ASSERT_EQ(2u, frame_->Tabs().size()) << "3 with only IE 7 tabs: a new Default IE tab";
+    EXPECT_EQ(WebSearchPrefix() + L"y", StartUrls()[1]);
+    CMovalentDoc* firstDefault = static_cast<CMovalentDoc*>(frame_->Tabs()[1]->GetActiveDocument());
+    Open(IE_DEFAULT, L"second default");
+    frame_->ActivateTab(frame_->Tabs()[0]);
+    search(L"z");
+    EXPECT_EQ(3u, frame_->Tabs().size());
+    EXPECT_EQ(WebSearchPrefix() + L"z", static_cast<CPlaceholderView*>(firstDefault->Views().front())->Address());
+    EXPECT_EQ(FrameOf(firstDefault), frame_->ActiveChild()) << "3: the first Default IE tab, activated";
+}
+
+TEST_F(MovalentApplication, StatusTextAndDownloadProgressReachTheStatusBar) {
+    std::wstring text = L"Loading page";
+    ::SendMessageW(frame_->Handle(), kMsgStatusText, reinterpret_cast<WPARAM>(&text), 0);
+    EXPECT_EQ(text, frame_->StatusBar().StatusText());
+    EXPECT_EQ(L"Loading page", text) << "the sender keeps its string";
+
+    EXPECT_EQ(0, ::SendMessageW(frame_->Handle(), kMsgDownloadProgress, 50, 100));
+    EXPECT_TRUE(frame_->StatusBar().ProgressVisible());
+    EXPECT_EQ(50, ::SendMessageW(frame_->StatusBar().ProgressBar(), PBM_GETPOS, 0, 0));
+    ::SendMessageW(frame_->Handle(), kMsgDownloadProgress, 100, 100);
+    EXPECT_FALSE(frame_->StatusBar().ProgressVisible());
+    ::SendMessageW(frame_->Handle(), kMsgDownloadProgress, 3, 10);
+    EXPECT_TRUE(frame_->StatusBar().ProgressVisible()) << "the next ordinary report shows it again";
+    ::SendMessageW(frame_->Handle(), kMsgDownloadProgress, static_cast<WPARAM>(-1), 100);
+    EXPECT_FALSE(frame_->StatusBar().ProgressVisible());
+}
+
+TEST_F(MovalentApplication, TheVisualStyleIsRadioCheckedAndRemembered) {
+    EXPECT_EQ(215u, frame_->ApplicationLook());
+    EXPECT_EQ(5u, State(ID_LOOK_OFFICE_2007_BLUE)) << "enabled with the radio mark";
+    EXPECT_EQ(1u, State(ID_LOOK_OFFICE_2007_BLACK));
+    Command(ID_LOOK_OFFICE_2007_BLACK);
+    EXPECT_EQ(5u, State(ID_LOOK_OFFICE_2007_BLACK));
+    EXPECT_EQ(1u, State(ID_LOOK_OFFICE_2007_BLUE));
+    EXPECT_EQ(Office2007Colour::Black, frame_->Look().colour);
+    EXPECT_EQ(216, app_->GetWorkspaceInt(L"ApplicationLook", 0));
+    EXPECT_EQ(216u, CMainFrame().ApplicationLook()) << "a new frame starts from the stored style";
+}
+
+TEST_F(MovalentApplication, TheWindowsDialogListsTheTabsAndClosesTheChosenOnes) {
+    CMovalentDoc* a = Open(IE_DEFAULT, L"a");
+    Open(IE_DEFAULT, L"b");
+    PumpMessages();
+    int listed = -1;
+    WhenDialogShows act([&](HWND dialog) {
+        HWND list = ::GetDlgItem(dialog, IDC_WINDOWS_LIST);
+        listed = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
+        ::SendMessageW(list, LB_SETSEL, FALSE, -1);
+        ::SendMessageW(list, LB_SETSEL, TRUE, 1);
+        ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_WINDOWS_CLOSE, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDC_WINDOWS_CLOSE)));
+        ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    Command(ID_WINDOW_MANAGER);
+    EXPECT_EQ(2, listed);
+    ASSERT_EQ(1u, frame_->Tabs().size());
+    EXPECT_EQ(FrameOf(a), frame_->Tabs().front());
+}
+
+TEST_F(MovalentApplication, TheAboutBoxLinksToTheProjectHomePage) {
+    EXPECT_EQ(L"<a href=\"http://h.test/p\">Movalent v0.3.4</a>", CAboutDlg::LinkMarkup(L"http://h.test/p", L"0.3.4"));
+    std::wstring caption, link;
+    WhenDialogShows act([&](HWND dialog) {
+        wchar_t text[256] = {};
+        ::GetWindowTextW(dialog, text, 256);
+        caption = text;
+        ::GetDlgItemTextW(dialog, IDC_ABOUT_LINK, text, 256);
+        link = text;
+        NMLINK click = {};
+        click.hdr.hwndFrom = ::GetDlgItem(dialog, IDC_ABOUT_LINK);
+        click.hdr.idFrom = IDC_ABOUT_LINK;
+        click.hdr.code = NM_CLICK;
+        ::SendMessageW(dialog, WM_NOTIFY, IDC_ABOUT_LINK, reinterpret_cast<LPARAM>(&click));
+        ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    Command(ID_SHOW_ABOUT);
+    EXPECT_EQ(L"About...", caption);
+    EXPECT_NE(std::wstring::npos, link.find(L"Movalent v" + GetProgramVersionString())) << "link text: " << link;
+    EXPECT_EQ((std::vector<std::wstring>{ProjectHomePage()}), g_opened);
+}
+
+TEST_F(MovalentApplication, TheCommandLineOpensTabsInVersionOrderForAvailableVersionsOnly) {
+    CCustomCommandLineInfo commandLine([](std::wstring_view w) { return std::string(w.begin(), w.end()); },
+                                       [](std::string_view a) { return std::wstring(a.begin(), a.end()); });
+    commandLine.ParseAll(SplitCommandLineArgs({L"-ie7", L"seven", L"b", L"-ie", L"d1", L"d2", L"-ie4", L"four"}));
+    app_->OpenCommandLineTabs(commandLine);
+    std::vector<std::wstring> expected;
+    if (IsEngineAvailable(IE_7))
+        expected = {L"seven", L"b"};
+    expected.push_back(L"d1");
+    expected.push_back(L"d2");
+    EXPECT_EQ(expected, StartUrls());
+}
+
+// A browser object to marshal into a stream, counting its references.
+class CountedDispatch : public IDispatch {
+public:
+    ULONG refs = 1;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IDispatch) {
+            *out = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
+        return E_NOTIMPL;
+    }
+};
+
+TEST_F(MovalentApplication, ADocumentKeepsTheFirstBrowserStreamAndReleasesItWhenItCloses) {
+    CountedDispatch browser;
+    IStream* first = nullptr;
+    IStream* second = nullptr;
+    ASSERT_EQ(S_OK, ::CoMarshalInterThreadInterfaceInStream(IID_IDispatch, &browser, &first));
+    ASSERT_EQ(S_OK, ::CoMarshalInterThreadInterfaceInStream(IID_IDispatch, &browser, &second));
+    ULONG marshalled = browser.refs;
+    EXPECT_GT(marshalled, 1u);
+
+    CMovalentDoc* document = Open(IE_DEFAULT, L"a");
+    EXPECT_TRUE(document->AdoptBrowserStream(first));
+    EXPECT_FALSE(document->AdoptBrowserStream(second)) << "later streams stay with the caller";
+    EXPECT_EQ(first, document->BrowserStream());
+    ::CoReleaseMarshalData(second);
+    second->Release();
+
+    Command(ID_CLOSE_ALL_TABS);
+    EXPECT_EQ(1u, browser.refs) << "every reference the streams held is gone";
+
+    CMovalentDoc* never = Open(IE_DEFAULT, L"b");
+    EXPECT_EQ(nullptr, never->BrowserStream());
+    Command(ID_CLOSE_ALL_TABS);
+    EXPECT_EQ(0u, app_->DocumentCount());
+}
+
+} // namespace
