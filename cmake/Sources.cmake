@@ -111,4 +111,5 @@ set(MOVALENT_WINE_TESTS
 # End-to-end GoogleTest programs under Wine that drive the real program.
 set(MOVALENT_E2E_TESTS
     tests/e2e/StartupEndToEndTest.cpp
+    tests/e2e/TabsEndToEndTest.cpp
 )

@@ -54,13 +54,13 @@ foreach(test ${MOVALENT_WINE_TESTS})
     add_dependencies(wine_${name} english_lang)
 endforeach()
 set_tests_properties(wine_RegistrySettingsTest PROPERTIES RESOURCE_LOCK user_settings)
-include(cmake/EndToEnd.cmake)
 
 # Interception benchmark, run by hand under Wine (not a test): call rates and attach/detach times.
 add_executable(hook_benchmark tests/wine/HookBenchmark.cpp)
 target_link_libraries(hook_benchmark PRIVATE movalent_core)
 
 include(tests/standin/StandIn.cmake)
+include(cmake/EndToEnd.cmake)
 
 # Engine loader benchmark, run by hand under Wine (not a test): thread lookups, redirection overhead, install
 # time with the stand-in engine. The loader's Wine tests need the stand-in engine folders too.

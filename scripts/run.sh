@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Movalent and starts it under Wine. With no display it runs under Xvfb, saves a screenshot of the screen
 # after a few seconds, prints the screenshot's path and ends the program.
-# Arguments are passed to Movalent as its command line.
+# Arguments are passed to Movalent as its command line; without any it opens a demo page in every version.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
@@ -13,6 +13,12 @@ demo=$root/build/demo
 rm -rf "$demo"
 mkdir -p "$demo"
 cp -r "$root/build/win/bin/." "$demo/"
+# Real engine files are never shipped: the demo runs the stand-in engine, and opens its page in every version.
+cp "$root/build/win/standin/full/"* "$demo/"
+cp "$root/scripts/demo/index.html" "$demo/"
+if [ $# -eq 0 ]; then
+    set -- -all "Z:${demo//\//\\}\\index.html"
+fi
 
 wine_prefix_init "$root/build/win/wineprefix-run" x11
 

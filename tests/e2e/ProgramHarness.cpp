@@ -208,6 +208,14 @@ std::vector<HWND> Program::Tabs() const {
     return tabs;
 }
 
+HWND Program::ActiveTab() const {
+    DWORD_PTR active = 0;
+    HWND client = MdiClient();
+    if (!client || !::SendMessageTimeoutW(client, WM_MDIGETACTIVE, 0, 0, SMTO_ABORTIFHUNG, 5000, &active))
+        return nullptr;
+    return reinterpret_cast<HWND>(active);
+}
+
 std::vector<std::wstring> Program::TabCaptions() const {
     std::vector<std::wstring> captions;
     for (HWND tab : Tabs())

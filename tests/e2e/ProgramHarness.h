@@ -48,9 +48,10 @@ public:
     void PressKeys(std::vector<WORD> keys) const;
 
     std::wstring WindowText(HWND hwnd) const;
-    // The MDI children of the main window in z-order (the active one first), as their window texts.
+    // The tabs (MDI children of the main window) in the order of the tab row, as their window texts.
     std::vector<std::wstring> TabCaptions() const;
     std::vector<HWND> Tabs() const;
+    HWND ActiveTab() const;
     HWND MdiClient() const;
 
     // A message box (dialog class #32770 with a static text) shown by the program; null when none.
