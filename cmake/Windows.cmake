@@ -1,5 +1,7 @@
 # Windows build (MinGW-w64, 32-bit): the program, its Wine-run tests and the stand-in components.
 enable_language(RC)
+# Test programs run under Wine through a wrapper that keeps Wine's background processes off ctest's pipes.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res")
 add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0800 NOMINMAX)
 add_compile_options(-Wall -Wextra)
