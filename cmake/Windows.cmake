@@ -55,7 +55,9 @@ foreach(test ${MOVALENT_WINE_TESTS})
     target_compile_definitions(wine_${name} PRIVATE MOVALENT_TEST_BIN_DIR="Z:${MOVALENT_BIN}")
     add_dependencies(wine_${name} english_lang)
 endforeach()
-set_tests_properties(wine_RegistrySettingsTest PROPERTIES RESOURCE_LOCK user_settings)
+# Tests that change the settings or the machine values the program reads run one at a time with the end-to-end tests.
+set_tests_properties(wine_RegistrySettingsTest wine_InstalledEngineTest wine_MovalentAppTest wine_FrameworkWindowsTest
+    PROPERTIES RESOURCE_LOCK user_settings)
 
 # Interception benchmark, run by hand under Wine (not a test): call rates and attach/detach times.
 add_executable(hook_benchmark tests/wine/HookBenchmark.cpp)
