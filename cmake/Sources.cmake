@@ -101,6 +101,7 @@ set(MOVALENT_WINE_TESTS
     tests/wine/InstalledEngineTest.cpp
     tests/wine/LanguageResourcesTest.cpp
     tests/wine/RegistrySettingsTest.cpp
+    tests/wine/StandInBrowserTest.cpp
     tests/wine/StandInEngineTest.cpp
     tests/wine/VersionCheckTest.cpp
     tests/wine/FrameworkDocumentTest.cpp

@@ -1,6 +1,8 @@
 # The stand-in engine: one DLL built from tests/standin/engine and copied under the engine file names, so that
 # program folders with any mix of engine files can be laid out for the loader's tests. Real engine files are
-# never needed.
+# never needed. Its browser copies serve a WebBrowser control and its mshtml copies the documents it shows
+# (standin/StandInBrowser.h); the rules that need no Windows API are unit-tested natively too, by
+# StandInNative.cmake, which the native build includes.
 #
 #   standin_engine                  the DLL (build output standin/builds/standin_engine.dll)
 #   standin_engine_no_class_object  the same without the DllGetClassObject export
@@ -12,6 +14,7 @@
 #       version; OMIT drops names; EXTRA adds names (the DLL copied under them as given). The browser module
 #       of a version named in BROWSER_WITHOUT_EXPORT is the variant without DllGetClassObject. Adds a target
 #       to standin_folders and the folder to STANDIN_ENGINE_FOLDERS.
+#   wine_StandInPageTest            the portable page rules (StandInPageTest.cpp), run under Wine
 #   standin_use(<target>)           gives a test the include path for "standin/StandInInterfaces.h", the
 #                                   folders (built first) and the definition MOVALENT_STANDIN_ROOT, the Wine
 #                                   path of ${STANDIN_ENGINE_ROOT}
@@ -20,18 +23,44 @@ set(STANDIN_ENGINE_ROOT ${CMAKE_BINARY_DIR}/standin)
 set(STANDIN_ENGINE_BUILDS ${STANDIN_ENGINE_ROOT}/builds)
 set(STANDIN_ENGINE_FOLDERS "")
 
+# Sources that need no Windows API (also unit-tested natively: StandInNative.cmake).
+set(STANDIN_PAGE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/engine/ProbeReport.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/page/PageAddress.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/page/PageContent.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/page/PageReport.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/page/PageText.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/page/TravelLog.cpp
+)
+
 set(STANDIN_ENGINE_SOURCES
+    ${STANDIN_PAGE_SOURCES}
     ${CMAKE_CURRENT_LIST_DIR}/engine/ClassFactory.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/ComProbes.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/Exports.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/ModuleIdentity.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/ModuleProbes.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/engine/ProbeReport.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/Probes.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/RegistryProbes.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/ServedObjects.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/StandInObject.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/ThisModule.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/ThreadProbe.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/browser/BrowserAutomation.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/browser/BrowserCommands.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/browser/BrowserControl.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/browser/BrowserDirectives.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/browser/BrowserEmbedding.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/browser/BrowserEvents.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/browser/BrowserNavigation.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/browser/BrowserProperties.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/browser/BrowserWindows.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/browser/ConnectionPoints.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/browser/DispatchArguments.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/browser/EngineProbes.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/browser/FrameBrowser.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/browser/PageLoader.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/document/StandInDocument.cpp
 )
 
 function(standin_engine_library name)
@@ -41,7 +70,7 @@ function(standin_engine_library name)
     # The exports are __stdcall; the system looks them up by their plain names. Stripped, because the folders
     # hold well over a hundred copies and the debug information would make each several times larger.
     target_link_options(${name} PRIVATE -Wl,--kill-at -s)
-    target_link_libraries(${name} PRIVATE ole32 oleaut32 uuid advapi32)
+    target_link_libraries(${name} PRIVATE ole32 oleaut32 uuid advapi32 user32 gdi32)
 endfunction()
 
 standin_engine_library(standin_engine)
@@ -146,3 +175,11 @@ if(TARGET wine_StandInEngineTest)
     # The name rules are tested directly as well as through the copies.
     target_sources(wine_StandInEngineTest PRIVATE ${CMAKE_CURRENT_LIST_DIR}/engine/ModuleIdentity.cpp)
 endif()
+if(TARGET wine_StandInBrowserTest)
+    standin_use(wine_StandInBrowserTest)
+    target_sources(wine_StandInBrowserTest PRIVATE ${CMAKE_SOURCE_DIR}/tests/wine/StandInBrowserHost.cpp)
+endif()
+
+# The page rules once more under Wine: there wchar_t is 16 bits wide, so surrogate pairs are real.
+movalent_add_gtest(wine_StandInPageTest SOURCES ${CMAKE_CURRENT_LIST_DIR}/StandInPageTest.cpp ${STANDIN_PAGE_SOURCES})
+target_include_directories(wine_StandInPageTest PRIVATE ${CMAKE_SOURCE_DIR}/tests)

@@ -4,6 +4,8 @@
 // DllGetClassObject the class ids of its module, and answers probes: requests that its own code makes on the
 // calling thread, exactly as engine code would, reporting what the system really handed back. A test that
 // runs a probe on a tagged thread thus sees the engine loader's redirection from inside an engine module.
+// The browser copies' WebBrowser control and the mshtml copies' documents are described in
+// standin/StandInBrowser.h; every other served class is a plain object that only answers IStandInObject.
 //
 // Exports of every copy (undecorated names):
 //   DllGetClassObject, DllCanUnloadNow  the usual in-process server entry points (the variant build that

@@ -1,6 +1,6 @@
 #include "standin/engine/ClassFactory.h"
 
-#include "standin/engine/StandInObject.h"
+#include "standin/engine/ServedObjects.h"
 #include "standin/engine/ThisModule.h"
 
 #include <atomic>
@@ -40,7 +40,7 @@ public:
         *result = nullptr;
         if (outer != nullptr)
             return CLASS_E_NOAGGREGATION;
-        return CreateStandInObject(clsid_, iid, result);
+        return CreateServedObject(clsid_, iid, result);
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
         if (lock)

@@ -10,20 +10,6 @@
 namespace movalent::standin {
 namespace {
 
-std::wstring ModulePath(HMODULE module) {
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = ::GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0)
-            return {};
-        if (n < buffer.size()) {
-            buffer.resize(n);
-            return buffer;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 std::string Narrow(std::wstring_view text) {
     if (text.empty())
         return {};
@@ -63,6 +49,20 @@ using LdrGetDllHandleFn = NTSTATUS(NTAPI*)(PWSTR path, PULONG characteristics, P
                                            PVOID* handle);
 
 } // namespace
+
+std::wstring ModulePath(HMODULE module) {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0)
+            return {};
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
 
 std::wstring_view FileNameOf(std::wstring_view path) {
     const size_t slash = path.find_last_of(L"\\/");

@@ -22,6 +22,8 @@ void ProbeCreateThread(std::wstring_view arguments, ProbeReport& report);
 
 // handle, file and path of a module handle (file and path empty for none).
 void DescribeModule(HMODULE module, ProbeReport& report);
+// Full path of a loaded module; empty for none.
+std::wstring ModulePath(HMODULE module);
 // The last component of a path.
 std::wstring_view FileNameOf(std::wstring_view path);
 

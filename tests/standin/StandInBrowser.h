@@ -1,0 +1,137 @@
+#pragma once
+// The stand-in WebBrowser control and its documents: what a host and a test can rely on.
+//
+// The browser copies (5hdocvw.dll, 6hdocvw.dll, 7eframe.dll, 8eframe.dll) serve the WebBrowser class
+// {8856F961-340A-11D0-A96B-00C04FD705A2} with a control that a host embeds like the real one: IOleObject,
+// IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl, IPersistStreamInit, IOleCommandTarget,
+// IProvideClassInfo2 (default source DWebBrowserEvents2), IConnectionPointContainer (DWebBrowserEvents2 and
+// DWebBrowserEvents), and IWebBrowser2 as a dual interface: IDispatch::Invoke takes every DISPID of
+// IWebBrowser2 and calls the same code as the vtable; GetIDsOfNames knows the member names. It opens
+// "about:blank" and local files (file: URLs, drive and UNC paths); any other address fails with
+// NavigateError.
+//
+// Every page's document is made with CoCreateInstance of the HTML document class
+// {25336920-03F9-11CF-8FD0-00AA00686F13} on the browser's thread, so that the engine loader's redirection
+// shows: a tagged thread gets the document of its version's mshtml copy. When CoCreateInstance gives no
+// stand-in document (no loader, no registration), the browser makes the document with its own copy's code,
+// and the page report says so.
+//
+// Navigation runs from the control's own message queue: Navigate returns at once and the events follow
+// while the thread pumps messages. Events of one top-level navigation, in order (the old DWebBrowserEvents
+// interface gets the event in brackets right after the new one):
+//    1  BeforeNavigate2(browser, url)     [BeforeNavigate]     Cancel from either sink ends it, silently
+//    2  DownloadBegin                     [DownloadBegin]
+//    3  StatusTextChange("Opening <url>") [StatusTextChange]
+//    4  ProgressChange(0, 10000)          [ProgressChange]
+//       --- next message ---
+//    5  only when the page cannot be opened: NavigateError(browser, url, "", status); with Cancel the
+//       navigation ends as a stopped one (below) and the previous page stays; otherwise an error page
+//       takes the place of the page and the steps go on
+//    6  NavigateComplete2(browser, url)   [NavigateComplete]
+//    7  CommandStateChange(CSC_NAVIGATEFORWARD, can go forward), then (CSC_NAVIGATEBACK, can go back)
+//    8  TitleChange(the page's title, or its url when it has none)
+//    9  ProgressChange(5000, 10000)
+//   10  for every frame, depth first in document order, with the frame's own browser object as pDisp:
+//         BeforeNavigate2 [FrameBeforeNavigate] (Cancel leaves the frame empty), StatusTextChange("Opening
+//         <frame url>"), NavigateError when it cannot be opened, NavigateComplete2 [FrameNavigateComplete],
+//         ProgressChange (between 5000 and 10000), its own frames, DocumentComplete. Frames fire no
+//         TitleChange: the browser's title is the page's. At most 4 deep and 32 in all.
+//   11  ProgressChange(10000, 10000)
+//   12  DownloadComplete                  [DownloadComplete]
+//   13  DocumentComplete(browser, url)    (the top-level document always last)
+//   14  StatusTextChange("Done")
+//       --- then one message per page directive, in document order ---
+// NavigateError status codes: INET_E_RESOURCE_NOT_FOUND (0x800C0005) for a missing file or folder,
+// INET_E_UNKNOWN_PROTOCOL (0x800C000D) for an address the stand-in does not open, INET_E_DOWNLOAD_FAILURE
+// (0x800C0008) for a file that cannot be read.
+// Refresh and Refresh2 reload the page and its frames into new documents but, like the real control, fire
+// only DownloadBegin, StatusTextChange("Refreshing <url>"), ProgressChange(0, 10000), TitleChange,
+// ProgressChange(10000, 10000), DownloadComplete and StatusTextChange("Done"); then the directives run again.
+// Stop after DownloadBegin fires ProgressChange(-1, 10000), DownloadComplete and StatusTextChange(""); a
+// navigation stopped before BeforeNavigate2, or replaced by a newer one, ends without further events. GoBack
+// and GoForward without an entry that way fail with E_FAIL. A host may navigate, stop or refresh from inside
+// any event: the navigation it interrupts falls silent.
+//
+// Page directives, HTML comments in a top-level page (those in frames are not run):
+//   <!--standin: new-window URL-->  the page asks for a new window (URL relative to the page): NewWindow2
+//       (ppDisp, Cancel), then NewWindow3 (ppDisp, Cancel, 0, page url, URL), then the old interface's
+//       NewWindow (URL, 0, "", PostData, "", Processed); the first sink that cancels, processes or hands
+//       back a browser (which is then navigated to URL) ends the chain. Nobody handling it opens nothing.
+//   <!--standin: close-->           the page calls window.close: WindowClosing(FALSE, Cancel); unless
+//       cancelled, the control destroys its own window (the host's window gets WM_PARENTNOTIFY / WM_DESTROY).
+//   <!--standin: hang-->            a script that never returns: StatusTextChange("A script on this page
+//       does not return"), the page is repainted, then the browser thread spins for ever, pumping nothing.
+//   <frame src=...>, <iframe src=...>  frames, loaded as above.
+//
+// The page the control draws (GDI, in its own window) and its page report say the same. The report is
+// "key=value" lines (format in standin/StandInInterfaces.h) from IStandInBrowser::GetPageReport, and also the
+// text of the control's window, so another thread or process can read it: use InternalGetWindowText, which
+// never waits for the browser thread (GetWindowText would, and a hanging page never answers). Keys:
+//   engine              "Stand-in engine IE 6 (6hdocvw.dll) - not Internet Explorer"
+//   version             the browser copy's version letter; browser, browserPath: its file name and path
+//   state               "empty" (nothing opened yet), "loading", "complete", "closed" (by the page),
+//                       "hanging"
+//   url, title, locationName, text
+//                       of the page shown (title as TitleChange gave it, text's line breaks as spaces)
+//   error               the status code, when the page shown is the error page of a failed navigation
+//   document.hr         CoCreateInstance's answer for the document class
+//   document.answeredBy the stand-in copy whose object it gave ("6shtml.dll"), "system", or "none"
+//   document.module     the copy whose document shows the page: answeredBy, or this browser copy itself
+//   frames              number of frames at all depths; for each, depth first from 0: frame.N.url,
+//                       frame.N.title, frame.N.depth (1 for a frame of the page),
+//                       frame.N.document.answeredBy, frame.N.document.module, frame.N.error when it failed
+//   probe.mshtml, probe.urlmon, probe.wininet
+//                       the file LoadLibraryW gave the browser for that standard name on its thread when the
+//                       page was opened ("none" when it failed); probe.<name>.path
+//   probe.versionVector "visible", "missing" or "failed": RegOpenKeyW of
+//                       HKLM\SOFTWARE\Microsoft\Internet Explorer\Version Vector on the browser's thread
+//   back, forward       entries of the travel log behind and ahead of the page
+//   textSize            0 (smallest) to 4 (largest), set by ExecWB OLECMDID_ZOOM; 2 at first
+//   print, printPreview how many print and print-preview commands arrived (none opens a dialog)
+//   newWindow.url, newWindow.handledBy
+//                       the last new-window request, and "NewWindow2", "NewWindow3", "NewWindow" or "none"
+//   close               "done" or "cancelled": the last close directive
+#include "standin/StandInInterfaces.h"
+
+namespace movalent {
+
+// Implemented by the stand-in WebBrowser control, besides IStandInObject.
+struct IStandInBrowser : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE GetPageReport(BSTR* report) = 0;
+};
+
+// Implemented by the document an mshtml copy makes for the HTML document class, besides IStandInObject and
+// IDispatch (which the browser's Document property hands out). The browser reads the page's bytes and gives
+// them to the document, which reads its markup (see standin/engine/page/PageContent.h).
+struct IStandInDocument : public IUnknown {
+    // A document takes one page; a second Load fails with E_UNEXPECTED.
+    virtual HRESULT STDMETHODCALLTYPE Load(LPCWSTR url, const BYTE* bytes, ULONG size) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetUrl(BSTR* url) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetTitle(BSTR* title) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetText(BSTR* text) = 0;
+    // Frame sources as written in the page; the browser resolves them against the page's url.
+    virtual HRESULT STDMETHODCALLTYPE GetFrameCount(LONG* count) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetFrameSource(LONG index, BSTR* source) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetDirectiveCount(LONG* count) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetDirective(LONG index, BSTR* name, BSTR* argument) = 0;
+};
+
+} // namespace movalent
+
+__CRT_UUID_DECL(movalent::IStandInBrowser, 0xb8efa883, 0xaf8d, 0x48de, 0x84, 0x34, 0xed, 0xc2, 0x65, 0xac,
+                0x1d, 0xfe)
+__CRT_UUID_DECL(movalent::IStandInDocument, 0x02f3037f, 0xe05e, 0x426f, 0x8d, 0xde, 0x08, 0x4d, 0xb7, 0xa7,
+                0x25, 0x5c)
+
+namespace movalent {
+inline constexpr IID IID_IStandInBrowser = {
+    0xb8efa883, 0xaf8d, 0x48de, {0x84, 0x34, 0xed, 0xc2, 0x65, 0xac, 0x1d, 0xfe}};
+inline constexpr IID IID_IStandInDocument = {
+    0x02f3037f, 0xe05e, 0x426f, {0x8d, 0xde, 0x08, 0x4d, 0xb7, 0xa7, 0x25, 0x5c}};
+
+// The classes the browser side uses.
+inline constexpr CLSID kClsidWebBrowser = {
+    0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
+inline constexpr CLSID kClsidHtmlDocument = {
+    0x25336920, 0x03F9, 0x11CF, {0x8F, 0xD0, 0x00, 0xAA, 0x00, 0x68, 0x6F, 0x13}};
+} // namespace movalent

@@ -1,0 +1,128 @@
+#include "standin/engine/browser/BrowserWindows.h"
+
+#include "framework/Handles.h"
+#include "standin/engine/ThisModule.h"
+
+#include <mutex>
+
+namespace movalent::standin {
+namespace {
+
+constexpr wchar_t kClassName[] = L"StandInWebBrowser";
+
+std::mutex g_classLock;
+int g_classUsers = 0;
+
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* owner = reinterpret_cast<WindowOwner*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (owner == nullptr)
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY)
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    return owner->OnWindowMessage(window, message, wParam, lParam);
+}
+
+HWND CreateOwned(WindowOwner& owner, DWORD style, const RECT& position, HWND parent) {
+    return ::CreateWindowExW(0, kClassName, L"", style, position.left, position.top,
+                             position.right - position.left, position.bottom - position.top, parent, nullptr,
+                             ThisModule(), &owner);
+}
+
+int PointSize(int textSize) {
+    static constexpr int kSizes[] = {7, 8, 10, 12, 15};
+    return kSizes[textSize < 0 ? 0 : textSize > 4 ? 4 : textSize];
+}
+
+UniqueGdiObject MakeFont(HDC dc, int points, bool bold) {
+    const int height = -::MulDiv(points, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
+    return UniqueGdiObject(::CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                         DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
+}
+
+} // namespace
+
+BrowserWindowClass::BrowserWindowClass() {
+    std::lock_guard<std::mutex> lock(g_classLock);
+    if (g_classUsers++ > 0)
+        return;
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.hInstance = ThisModule();
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kClassName;
+    ::RegisterClassExW(&windowClass);
+}
+
+BrowserWindowClass::~BrowserWindowClass() {
+    std::lock_guard<std::mutex> lock(g_classLock);
+    if (--g_classUsers == 0)
+        ::UnregisterClassW(kClassName, ThisModule());
+}
+
+HWND CreatePageWindow(WindowOwner& owner, HWND parent, const RECT& position) {
+    return CreateOwned(owner, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP,
+                       position, parent);
+}
+
+HWND CreateStepsWindow(WindowOwner& owner) {
+    return CreateOwned(owner, 0, RECT{}, HWND_MESSAGE);
+}
+
+void PaintPage(HDC dc, const RECT& area, const std::vector<PageLine>& lines, int textSize) {
+    ::FillRect(dc, &area, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    const int points = PointSize(textSize);
+    UniqueGdiObject heading = MakeFont(dc, points + 2, true);
+    UniqueGdiObject title = MakeFont(dc, points + 1, true);
+    UniqueGdiObject body = MakeFont(dc, points, false);
+    UniqueGdiObject detail = MakeFont(dc, points > 7 ? points - 1 : points, false);
+    const HGDIOBJ previousFont = ::SelectObject(dc, body.get());
+    const int previousMode = ::SetBkMode(dc, TRANSPARENT);
+    const COLORREF previousColour = ::GetTextColor(dc);
+
+    constexpr int kMargin = 8;
+    constexpr int kIndent = 16;
+    int y = area.top + kMargin;
+    for (const PageLine& line : lines) {
+        if (y >= area.bottom)
+            break;
+        HGDIOBJ font = body.get();
+        COLORREF colour = RGB(0, 0, 0);
+        switch (line.style) {
+        case LineStyle::Heading:
+            font = heading.get();
+            colour = RGB(0xA0, 0x20, 0x20);
+            break;
+        case LineStyle::Title:
+            font = title.get();
+            break;
+        case LineStyle::Body:
+            break;
+        case LineStyle::Detail:
+            font = detail.get();
+            colour = RGB(0x50, 0x50, 0x50);
+            break;
+        }
+        ::SelectObject(dc, font);
+        ::SetTextColor(dc, colour);
+        RECT box = {area.left + kMargin + line.indent * kIndent, y, area.right - kMargin, area.bottom};
+        if (box.right <= box.left)
+            continue;
+        const std::wstring& text = line.text.empty() ? std::wstring(L" ") : line.text;
+        const int height = ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box,
+                                       DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+        y += height + (line.style == LineStyle::Heading ? kMargin : 2);
+    }
+
+    ::SetTextColor(dc, previousColour);
+    ::SetBkMode(dc, previousMode);
+    ::SelectObject(dc, previousFont);
+}
+
+} // namespace movalent::standin

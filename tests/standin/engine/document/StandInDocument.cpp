@@ -1,0 +1,175 @@
+#include "standin/engine/document/StandInDocument.h"
+
+#include "standin/StandInBrowser.h"
+#include "standin/engine/ComHelpers.h"
+#include "standin/engine/Probes.h"
+#include "standin/engine/page/PageContent.h"
+#include "standin/engine/page/PageText.h"
+
+#include <atomic>
+#include <new>
+#include <string>
+
+namespace movalent::standin {
+namespace {
+
+// Its IDispatch has no members yet: the document object model comes later; what a host may do with it today
+// is hold it, compare it and ask it for interfaces.
+class CStandInDocument final : public IDispatch, public IStandInDocument, public IStandInObject {
+public:
+    explicit CStandInDocument(const CLSID& clsid) : clsid_(clsid) {}
+    CStandInDocument(const CStandInDocument&) = delete;
+    CStandInDocument& operator=(const CStandInDocument&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override {
+        if (result == nullptr)
+            return E_POINTER;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch))
+            *result = static_cast<IDispatch*>(this);
+        else if (IsEqualIID(iid, IID_IStandInDocument))
+            *result = static_cast<IStandInDocument*>(this);
+        else if (IsEqualIID(iid, IID_IStandInObject))
+            *result = static_cast<IStandInObject*>(this);
+        else {
+            *result = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --references_;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+
+    // IDispatch
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (count == nullptr)
+            return E_POINTER;
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+        if (info != nullptr)
+            *info = nullptr;
+        return DISP_E_BADINDEX;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) override {
+        if (ids != nullptr)
+            for (UINT i = 0; i < count; ++i)
+                ids[i] = DISPID_UNKNOWN;
+        return DISP_E_UNKNOWNNAME;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+
+    // IStandInDocument
+    HRESULT STDMETHODCALLTYPE Load(LPCWSTR url, const BYTE* bytes, ULONG size) override {
+        if (url == nullptr || (bytes == nullptr && size != 0))
+            return E_POINTER;
+        if (loaded_)
+            return E_UNEXPECTED;
+        try {
+            url_ = url;
+            content_ = ParsePage(DecodePageBytes(
+                std::string_view(reinterpret_cast<const char*>(bytes), bytes != nullptr ? size : 0)));
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+        loaded_ = true;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetUrl(BSTR* url) override { return ReturnBstr(url_, url); }
+    HRESULT STDMETHODCALLTYPE GetTitle(BSTR* title) override { return ReturnBstr(content_.title, title); }
+    HRESULT STDMETHODCALLTYPE GetText(BSTR* text) override { return ReturnBstr(content_.text, text); }
+    HRESULT STDMETHODCALLTYPE GetFrameCount(LONG* count) override {
+        if (count == nullptr)
+            return E_POINTER;
+        *count = static_cast<LONG>(content_.frames.size());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetFrameSource(LONG index, BSTR* source) override {
+        if (source == nullptr)
+            return E_POINTER;
+        *source = nullptr;
+        if (index < 0 || static_cast<size_t>(index) >= content_.frames.size())
+            return E_INVALIDARG;
+        return ReturnBstr(content_.frames[static_cast<size_t>(index)], source);
+    }
+    HRESULT STDMETHODCALLTYPE GetDirectiveCount(LONG* count) override {
+        if (count == nullptr)
+            return E_POINTER;
+        *count = static_cast<LONG>(content_.directives.size());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetDirective(LONG index, BSTR* name, BSTR* argument) override {
+        if (name == nullptr || argument == nullptr)
+            return E_POINTER;
+        *name = *argument = nullptr;
+        if (index < 0 || static_cast<size_t>(index) >= content_.directives.size())
+            return E_INVALIDARG;
+        const PageDirective& directive = content_.directives[static_cast<size_t>(index)];
+        HRESULT hr = ReturnBstr(directive.name, name);
+        if (SUCCEEDED(hr))
+            hr = ReturnBstr(directive.argument, argument);
+        if (FAILED(hr)) {
+            ::SysFreeString(*name);
+            *name = nullptr;
+        }
+        return hr;
+    }
+
+    // IStandInObject
+    HRESULT STDMETHODCALLTYPE GetModulePath(BSTR* path) override {
+        return ReturnBstr(ThisModulePath(), path);
+    }
+    HRESULT STDMETHODCALLTYPE GetClassId(CLSID* clsid) override {
+        if (clsid == nullptr)
+            return E_POINTER;
+        *clsid = clsid_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Probe(LPCWSTR what, BSTR* report) override {
+        if (report == nullptr)
+            return E_POINTER;
+        *report = nullptr;
+        if (what == nullptr)
+            return E_INVALIDARG;
+        try {
+            return ReturnBstr(RunProbe(what), report);
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+
+private:
+    ~CStandInDocument() = default;
+
+    ModuleReference module_;
+    std::atomic<ULONG> references_{1};
+    const CLSID clsid_;
+    bool loaded_ = false;
+    std::wstring url_;
+    PageContent content_;
+};
+
+} // namespace
+
+HRESULT CreateStandInDocument(const CLSID& clsid, REFIID iid, void** result) {
+    if (result == nullptr)
+        return E_POINTER;
+    *result = nullptr;
+    auto* document = new (std::nothrow) CStandInDocument(clsid);
+    if (document == nullptr)
+        return E_OUTOFMEMORY;
+    const HRESULT hr = document->QueryInterface(iid, result);
+    document->Release();
+    return hr;
+}
+
+} // namespace movalent::standin

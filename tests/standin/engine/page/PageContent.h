@@ -1,0 +1,36 @@
+#pragma once
+// What the stand-in takes from a page's markup: its title, the text it shows, its frames, and the page
+// directives that make it act like a page with script. Markup is read leniently, the way browsers read it:
+// nothing is ever rejected.
+//
+// Page directives are HTML comments of the form <!--standin: NAME ARGUMENT-->; the name is case-insensitive,
+// the argument is the rest of the comment, trimmed. What each name does is the browser's business (see
+// standin/StandInBrowser.h); the parser only collects them, in document order.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace movalent::standin {
+
+struct PageDirective {
+    std::wstring name; // lower case
+    std::wstring argument;
+};
+
+struct PageContent {
+    std::wstring title; // the first <title>, white space collapsed; empty when there is none
+    // The text a reader sees: tags, comments, scripts and styles left out, character references decoded, runs
+    // of white space collapsed to one space, and block elements (p, div, br, headings, list items, table
+    // rows) separating lines with "\n". No leading or trailing white space.
+    std::wstring text;
+    bool frameset = false;            // the page has a <frameset> instead of a body of its own
+    std::vector<std::wstring> frames; // src of every <frame> and <iframe>, as written, in document order
+    std::vector<PageDirective> directives;
+};
+
+PageContent ParsePage(std::wstring_view markup);
+
+// "&amp;", "&#233;", "&#xE9;" and the few named references pages use most; anything else stays as written.
+std::wstring DecodeCharacterReferences(std::wstring_view text);
+
+} // namespace movalent::standin

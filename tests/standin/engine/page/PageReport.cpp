@@ -1,0 +1,164 @@
+#include "standin/engine/page/PageReport.h"
+
+#include "standin/engine/ProbeReport.h"
+
+#include <cwchar>
+
+namespace movalent::standin {
+namespace {
+
+std::wstring Hex(std::uint32_t value) {
+    wchar_t buffer[16];
+    std::swprintf(buffer, sizeof buffer / sizeof buffer[0], L"0x%08X", static_cast<unsigned>(value));
+    return buffer;
+}
+
+// "mshtml.dll" -> "mshtml"
+std::wstring_view ProbeKey(std::wstring_view moduleName) {
+    const size_t dot = moduleName.rfind(L'.');
+    return dot == std::wstring_view::npos ? moduleName : moduleName.substr(0, dot);
+}
+
+std::wstring DocumentSentence(const DocumentOrigin& origin) {
+    if (origin.answeredBy == origin.module)
+        return L"Document made by " + origin.module + L" (CoCreateInstance of the HTML document class).";
+    return L"Document made by this browser copy, " + origin.module +
+           L": CoCreateInstance of the HTML document class "
+           L"answered " +
+           Hex(origin.createHr) + L" with " +
+           (origin.answeredBy == L"none" ? std::wstring(L"no object")
+                                         : L"an object from " + origin.answeredBy) +
+           L".";
+}
+
+void AddParagraphs(std::vector<PageLine>& lines, const std::wstring& text, int indent) {
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos)
+            end = text.size();
+        lines.push_back({LineStyle::Body, text.substr(start, end - start), indent});
+        start = end + 1;
+    }
+}
+
+} // namespace
+
+std::wstring VersionName(wchar_t letter) {
+    switch (letter) {
+    case L'5':
+        return L"IE 5.5";
+    case L'6':
+    case L'7':
+    case L'8':
+        return std::wstring(L"IE ") + letter;
+    default:
+        return L"an unknown version";
+    }
+}
+
+std::wstring EngineLine(wchar_t letter, std::wstring_view browserFile) {
+    return L"Stand-in engine " + VersionName(letter) + L" (" + std::wstring(browserFile) +
+           L") - not Internet Explorer";
+}
+
+std::wstring BuildPageReport(const PageSnapshot& page) {
+    ProbeReport report;
+    report.Add(L"engine", EngineLine(page.versionLetter, page.browserFile));
+    report.Add(L"version", std::wstring(1, page.versionLetter));
+    report.Add(L"browser", page.browserFile);
+    report.Add(L"browserPath", page.browserPath);
+    report.Add(L"state", page.state);
+    report.Add(L"url", page.url);
+    report.Add(L"title", page.title);
+    report.Add(L"locationName", page.locationName);
+    report.Add(L"text", page.text);
+    if (page.hasPage) {
+        if (page.error != 0)
+            report.Add(L"error", Hex(page.error));
+        report.Add(L"document.hr", Hex(page.origin.createHr));
+        report.Add(L"document.answeredBy", page.origin.answeredBy);
+        report.Add(L"document.module", page.origin.module);
+    }
+    report.AddDecimal(L"frames", static_cast<long long>(page.frames.size()));
+    for (size_t i = 0; i < page.frames.size(); ++i) {
+        const FrameSnapshot& frame = page.frames[i];
+        const std::wstring prefix = L"frame." + std::to_wstring(i) + L".";
+        report.Add(prefix + L"url", frame.url);
+        report.Add(prefix + L"title", frame.title);
+        report.AddDecimal(prefix + L"depth", frame.depth);
+        if (!frame.opened)
+            continue;
+        report.Add(prefix + L"document.answeredBy", frame.origin.answeredBy);
+        report.Add(prefix + L"document.module", frame.origin.module);
+        if (frame.error != 0)
+            report.Add(prefix + L"error", Hex(frame.error));
+    }
+    if (page.probed) {
+        for (const ModuleAnswer& module : page.modules) {
+            const std::wstring key = L"probe." + std::wstring(ProbeKey(module.name));
+            report.Add(key, module.file.empty() ? L"none" : module.file);
+            report.Add(key + L".path", module.path);
+            if (module.file.empty())
+                report.AddDecimal(key + L".error", module.error);
+        }
+        report.Add(L"probe.versionVector", page.versionVector);
+    }
+    report.AddDecimal(L"back", static_cast<long long>(page.back));
+    report.AddDecimal(L"forward", static_cast<long long>(page.forward));
+    report.AddDecimal(L"textSize", page.textSize);
+    report.AddDecimal(L"print", page.print);
+    report.AddDecimal(L"printPreview", page.printPreview);
+    if (!page.newWindowHandledBy.empty()) {
+        report.Add(L"newWindow.url", page.newWindowUrl);
+        report.Add(L"newWindow.handledBy", page.newWindowHandledBy);
+    }
+    if (!page.close.empty())
+        report.Add(L"close", page.close);
+    return report.Text();
+}
+
+std::vector<PageLine> BuildPageLines(const PageSnapshot& page) {
+    std::vector<PageLine> lines;
+    lines.push_back({LineStyle::Heading, EngineLine(page.versionLetter, page.browserFile)});
+    if (!page.hasPage) {
+        lines.push_back({LineStyle::Detail, L"No page opened yet."});
+    } else {
+        lines.push_back({LineStyle::Title, page.title});
+        lines.push_back({LineStyle::Detail, L"Address: " + page.url});
+        if (page.error != 0)
+            lines.push_back({LineStyle::Detail, L"The page could not be opened (status " + Hex(page.error) +
+                                                    L"); this is the stand-in's error page."});
+        AddParagraphs(lines, page.text, 0);
+        for (size_t i = 0; i < page.frames.size(); ++i) {
+            const FrameSnapshot& frame = page.frames[i];
+            lines.push_back({LineStyle::Detail,
+                             L"Frame " + std::to_wstring(i + 1) + L": " + frame.url +
+                                 (frame.opened ? L"" : L" (left empty)"),
+                             frame.depth});
+            if (!frame.opened)
+                continue;
+            if (!frame.title.empty())
+                lines.push_back({LineStyle::Title, frame.title, frame.depth});
+            AddParagraphs(lines, frame.text, frame.depth);
+        }
+        lines.push_back({LineStyle::Detail, DocumentSentence(page.origin)});
+    }
+    if (page.probed) {
+        std::wstring modules = L"Modules by standard name:";
+        for (size_t i = 0; i < page.modules.size(); ++i) {
+            const ModuleAnswer& module = page.modules[i];
+            modules +=
+                (i == 0 ? L" " : L", ") + module.name + L" -> " +
+                (module.file.empty() ? L"none (error " + std::to_wstring(module.error) + L")" : module.file);
+        }
+        lines.push_back({LineStyle::Detail, modules});
+        lines.push_back({LineStyle::Detail, L"Version Vector key: " + page.versionVector});
+    }
+    lines.push_back({LineStyle::Detail, L"Text size " + std::to_wstring(page.textSize) + L" of 0 to 4."});
+    if (page.state == L"hanging")
+        lines.push_back({LineStyle::Detail, L"A script on this page does not return."});
+    return lines;
+}
+
+} // namespace movalent::standin
