@@ -1,7 +1,7 @@
 # End-to-end tests: GoogleTest programs under Wine that start the real Movalent.exe and drive it from outside.
 # They share the per-user settings of the Wine prefix, so they run one at a time (and never beside the Wine tests
 # that write the same settings).
-add_library(movalent_e2e_harness STATIC tests/e2e/ProgramHarness.cpp)
+add_library(movalent_e2e_harness STATIC tests/e2e/ProgramHarness.cpp tests/e2e/PageFolder.cpp)
 target_compile_definitions(movalent_e2e_harness PUBLIC MOVALENT_TEST_BIN_DIR="Z:${MOVALENT_BIN}")
 target_include_directories(movalent_e2e_harness PUBLIC ${CMAKE_SOURCE_DIR}/tests/e2e)
 

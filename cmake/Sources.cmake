@@ -15,11 +15,16 @@ set(MOVALENT_PORTABLE_SOURCES
     src/engine/ThreadVersionMap.cpp
     src/engine/intercept/InstructionCopier.cpp
     src/framework/CommandTarget.cpp
+    src/framework/DialogTemplate.cpp
     src/framework/DocumentString.cpp
     src/framework/TabLayout.cpp
     src/mainframe/ApplicationLook.cpp
     src/mainframe/UrlEncode.cpp
+    src/tabs/ContainerLayout.cpp
+    src/tabs/ControlRules.cpp
+    src/tabs/TabHistory.cpp
     src/tabs/TabTemplateIds.cpp
+    src/tabs/ZoomSliderRules.cpp
 )
 
 # Sources that need the Windows API.
@@ -40,12 +45,18 @@ set(MOVALENT_WINDOWS_SOURCES
     src/engine/intercept/HookTransaction.cpp
     src/engine/intercept/TrampolineRegion.cpp
     src/framework/Application.cpp
+    src/framework/Automation.cpp
     src/framework/ChildFrame.cpp
+    src/framework/ConnectionPoints.cpp
+    src/framework/ControlContainer.cpp
     src/framework/Dialog.cpp
+    src/framework/DispatchArguments.cpp
     src/framework/Document.cpp
     src/framework/DocumentTemplate.cpp
     src/framework/FileDialog.cpp
     src/framework/MessageBox.cpp
+    src/framework/OleControl.cpp
+    src/framework/OleControlSite.cpp
     src/framework/Profile.cpp
     src/framework/PropertySheet.cpp
     src/framework/Registry.cpp
@@ -59,8 +70,15 @@ set(MOVALENT_WINDOWS_SOURCES
     src/framework/WindowsDialog.cpp
     src/mainframe/MainFrame.cpp
     src/mainframe/PlainStatusBar.cpp
+    src/tabs/DialogFMX.cpp
+    src/tabs/ContainerFontCache.cpp
+    src/tabs/DialogWBContainer.cpp
+    src/tabs/Explorer1.cpp
+    src/tabs/HoverButton.cpp
+    src/tabs/IEThread.cpp
     src/tabs/MovalentDoc.cpp
-    src/tabs/PlaceholderView.cpp
+    src/tabs/MovalentView.cpp
+    src/tabs/VerticalSplitter.cpp
 )
 
 # The program's entry point (kept out of the library the Wine tests link).

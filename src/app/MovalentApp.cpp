@@ -9,13 +9,14 @@
 #include "app/VersionInfo.h"
 #include "engine/EngineLoader.h"
 #include "framework/ChildFrame.h"
+#include "framework/ControlContainer.h"
 #include "framework/MessageBox.h"
 #include "framework/ResourceStrings.h"
 #include "framework/View.h"
 #include "mainframe/MainFrame.h"
 #include "resource.h"
 #include "tabs/MovalentDoc.h"
-#include "tabs/PlaceholderView.h"
+#include "tabs/MovalentView.h"
 #include "tabs/TabTemplateIds.h"
 
 #include <commctrl.h>
@@ -67,11 +68,15 @@ constexpr IEVERSION kAllVersions[] = {IE_4, IE_5, IE_55, IE_6, IE_7, IE_8, IE_DE
 
 } // namespace
 
-CMovalentApp::CMovalentApp() { RegisterCommands(); }
+CMovalentApp::CMovalentApp() {
+    RegisterCommands();
+}
 
 CMovalentApp::~CMovalentApp() = default;
 
-CMovalentApp* CMovalentApp::Get() { return dynamic_cast<CMovalentApp*>(Application::Current()); }
+CMovalentApp* CMovalentApp::Get() {
+    return dynamic_cast<CMovalentApp*>(Application::Current());
+}
 
 std::vector<std::wstring> CMovalentApp::ProcessArguments() {
     std::vector<std::wstring> arguments;
@@ -169,13 +174,13 @@ void CMovalentApp::ReadSettings() {
 void CMovalentApp::RegisterTemplates() {
     // Registration order is the order every walk over the templates follows: 315, 314, 317, 319, 316.
     auto frame = [] { return new ChildFrame; };
-    // Stand-in view until the tab view with its browser thread exists.
-    auto view = []() -> View* { return new CPlaceholderView; };
+    auto view = []() -> View* { return new CMovalentView; };
     AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE55_TAB, DocumentOf<CIE55Doc>(), frame, view));
     AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE6_TAB, DocumentOf<CIE6Doc>(), frame, view));
     AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE7_TAB, DocumentOf<CIE7Doc>(), frame, view));
     AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE8_TAB, DocumentOf<CIE8Doc>(), frame, view));
-    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE_DEFAULT_TAB, DocumentOf<CIEDefaultDoc>(), frame, view));
+    AddDocTemplate(
+        std::make_unique<CMyMultiDocTemplate>(IDR_IE_DEFAULT_TAB, DocumentOf<CIEDefaultDoc>(), frame, view));
 }
 
 bool CMovalentApp::CreateMainFrame() {
@@ -244,7 +249,20 @@ int CMovalentApp::ExitInstance() {
     return code;
 }
 
-void CMovalentApp::EnableCustomControlContainment() {}
+void CMovalentApp::EnableCustomControlContainment() {
+    // The framework's plain control sites until the program's own site manager exists.
+    EnableControlContainment(nullptr);
+}
+
+std::wstring CMovalentApp::HomePageSetting() const {
+    std::wstring fallback = DefaultHomePage(GetProgramVersionString());
+    return settings_ ? settings_->ReadString(kHomePageValue, fallback) : fallback;
+}
+
+std::wstring CMovalentApp::FavoriteUrl(unsigned) const {
+    // No favorites are loaded yet.
+    return {};
+}
 
 void CMovalentApp::InitUiManagers() {}
 
@@ -259,7 +277,8 @@ void CMovalentApp::RegisterCommands() {
         if (version == IE_DEFAULT)
             OnUpdateCommand(command, [](CommandState& state) { state.Enable(); });
         else
-            OnUpdateCommand(command, [version](CommandState& state) { state.Enable(IsEngineAvailable(version)); });
+            OnUpdateCommand(command,
+                            [version](CommandState& state) { state.Enable(IsEngineAvailable(version)); });
     }
     auto always = [](CommandState& state) { state.Enable(); };
     OnCommand(ID_OPEN_ALL_VERSIONS, [this] { OpenInAllVersions(); });
@@ -285,7 +304,9 @@ void CMovalentApp::RegisterCommands() {
     OnUpdateCommand(ID_CLOSE_OTHER_TABS, moreThanOne);
 }
 
-void CMovalentApp::OpenVersionTab(IEVERSION version) { OpenTab(version, homePage_); }
+void CMovalentApp::OpenVersionTab(IEVERSION version) {
+    OpenTab(version, homePage_);
+}
 
 void CMovalentApp::OpenInAllVersions() {
     // Until the open-in-all dialog exists the command opens the home page, once per version that is available

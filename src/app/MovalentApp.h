@@ -30,8 +30,8 @@ public:
     int ExitInstance() override;
 
     // Opens url in a new tab of the version's template (0 -> 312, 1 -> 313, 2 -> 315, 3 -> 314, 4 -> 317,
-    // 5 -> 319, else 316), then tells the main frame to re-apply its tab widths. The new document, or null when
-    // no registered template has that id or the tab cannot be made.
+    // 5 -> 319, else 316), then tells the main frame to re-apply its tab widths. The new document, or null
+    // when no registered template has that id or the tab cannot be made.
     Document* OpenTab(int version, const std::wstring& url);
     // Opens the command line's URLs: versions in order 0 to 6, each list in order, available versions only.
     void OpenCommandLineTabs(const CCustomCommandLineInfo& commandLine);
@@ -39,6 +39,11 @@ public:
     const std::wstring& InstallDir() const { return installDir_; }
     const std::wstring& HomePage() const { return homePage_; }
     void SetHomePage(const std::wstring& homePage) { homePage_ = homePage; }
+    // The "HomePage" setting as stored right now (the default home page when none is), read from the registry
+    // so that any thread may ask.
+    std::wstring HomePageSetting() const;
+    // The address of the favorite with that command (3584 to 4095); empty when there is none.
+    std::wstring FavoriteUrl(unsigned command) const;
     SearchBehaviour GetSearchBehaviour() const { return searchBehaviour_; }
     void SetSearchBehaviour(SearchBehaviour behaviour) { searchBehaviour_ = behaviour; }
     bool WindowExternalDisabled() const { return disableWindowExternal_; }

@@ -1,9 +1,13 @@
 #include "framework/Dialog.h"
 
 #include "framework/Application.h"
+#include "framework/ControlContainer.h"
+#include "framework/DialogTemplate.h"
+#include "framework/OleControlSite.h"
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <mutex>
 #include <utility>
 
@@ -79,16 +83,93 @@ void Dialog::RegisterControlClasses() {
     });
 }
 
+const DLGTEMPLATE* Dialog::PrepareTemplate(std::vector<std::uint32_t>& storage,
+                                           std::vector<TemplateControl>* controls) {
+    if (controls)
+        controls->clear();
+    if (indirect_)
+        return indirect_;
+    HINSTANCE instance = ResourceInstance();
+    HRSRC resource =
+        ::FindResourceW(instance, MAKEINTRESOURCEW(templateId_), MAKEINTRESOURCEW(5)); // RT_DIALOG
+    HGLOBAL loaded = resource ? ::LoadResource(instance, resource) : nullptr;
+    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    if (!data)
+        return nullptr;
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    std::optional<DialogTemplateInfo> info = ParseDialogTemplate(bytes, ::SizeofResource(instance, resource));
+    if (!info)
+        return static_cast<const DLGTEMPLATE*>(data);
+    templateItemCount_ = info->items.size();
+    std::vector<size_t> removed;
+    for (size_t i = 0; i < info->items.size(); ++i) {
+        const DialogTemplateItem& item = info->items[i];
+        if (!IsControlClassId(item.className))
+            continue;
+        std::wstring name(item.className.begin(), item.className.end());
+        CLSID clsid;
+        if (FAILED(::CLSIDFromString(name.c_str(), &clsid)))
+            continue;
+        removed.push_back(i);
+        if (controls)
+            controls->push_back({clsid,
+                                 i,
+                                 static_cast<int>(item.id),
+                                 item.style,
+                                 {item.x, item.y, item.x + item.cx, item.y + item.cy}});
+    }
+    if (removed.empty())
+        return static_cast<const DLGTEMPLATE*>(data);
+    std::vector<std::uint8_t> filtered = WithoutItems(bytes, *info, removed);
+    storage.assign((filtered.size() + 3) / 4, 0);
+    std::memcpy(storage.data(), filtered.data(), filtered.size());
+    return reinterpret_cast<const DLGTEMPLATE*>(storage.data());
+}
+
+bool Dialog::CreateTemplateControls() {
+    if (templateControls_.empty())
+        return true;
+    // The system made the other items in template order, each below the one before.
+    std::vector<HWND> made;
+    for (HWND child = ::GetWindow(Handle(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        made.push_back(child);
+    HWND previous = nullptr;
+    size_t next = 0;
+    auto control = templateControls_.begin();
+    for (size_t i = 0; i < templateItemCount_; ++i) {
+        if (control == templateControls_.end() || control->index != i) {
+            if (next < made.size())
+                previous = made[next++];
+            continue;
+        }
+        RECT rect = control->dialogUnits;
+        ::MapDialogRect(Handle(), &rect);
+        OleControlSite* site =
+            Controls().CreateControl(control->clsid, control->id, rect, control->style, previous);
+        if (!site)
+            return false;
+        HWND window = site->ControlWindow();
+        if (window && !previous)
+            ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        if (window)
+            previous = window;
+        ++control;
+    }
+    return true;
+}
+
 INT_PTR Dialog::DoModal(HWND owner) {
     RegisterControlClasses();
     if (!owner)
         if (Application* app = Application::Current(); app && app->MainWindow())
             owner = app->MainWindow()->Handle();
+    const DLGTEMPLATE* dialogTemplate = PrepareTemplate(templateStorage_, &templateControls_);
+    if (!dialogTemplate)
+        return -1;
     modal_ = true;
     ExpectCreation();
     INT_PTR result =
-        indirect_ ? ::DialogBoxIndirectParamW(ResourceInstance(), indirect_, owner, StaticDialogProc, 0)
-                  : ::DialogBoxParamW(ResourceInstance(), MAKEINTRESOURCEW(templateId_), owner, StaticDialogProc, 0);
+        ::DialogBoxIndirectParamW(ResourceInstance(), dialogTemplate, owner, StaticDialogProc, 0);
     CancelExpectedCreation();
     modal_ = false;
     return result;
@@ -97,11 +178,11 @@ INT_PTR Dialog::DoModal(HWND owner) {
 bool Dialog::CreateModeless(HWND parent) {
     RegisterControlClasses();
     modal_ = false;
+    const DLGTEMPLATE* dialogTemplate = PrepareTemplate(templateStorage_, &templateControls_);
+    if (!dialogTemplate)
+        return false;
     ExpectCreation();
-    HWND hwnd = indirect_
-                    ? ::CreateDialogIndirectParamW(ResourceInstance(), indirect_, parent, StaticDialogProc, 0)
-                    : ::CreateDialogParamW(ResourceInstance(), MAKEINTRESOURCEW(templateId_), parent,
-                                           StaticDialogProc, 0);
+    HWND hwnd = ::CreateDialogIndirectParamW(ResourceInstance(), dialogTemplate, parent, StaticDialogProc, 0);
     CancelExpectedCreation();
     return hwnd && hwnd == Handle();
 }
@@ -132,9 +213,13 @@ std::wstring Dialog::ItemText(int id) const {
     return text;
 }
 
-void Dialog::SetItemText(int id, const std::wstring& text) { ::SetDlgItemTextW(Handle(), id, text.c_str()); }
+void Dialog::SetItemText(int id, const std::wstring& text) {
+    ::SetDlgItemTextW(Handle(), id, text.c_str());
+}
 
 bool Dialog::PreTranslateMessage(MSG& msg) {
+    if (Window::PreTranslateMessage(msg))
+        return true;
     if (modal_ || !Handle() || msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST)
         return false;
     return ::IsDialogMessageW(Handle(), &msg) != FALSE;
@@ -150,13 +235,25 @@ void Dialog::OnOK() {
         EndDialog(IDOK);
 }
 
-void Dialog::OnCancel() { EndDialog(IDCANCEL); }
+void Dialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
-bool Dialog::OnNotify(const NMHDR&, LRESULT&) { return false; }
+bool Dialog::OnNotify(const NMHDR&, LRESULT&) {
+    return false;
+}
 
 LRESULT Dialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
+        if (!CreateTemplateControls()) {
+            // As if the system could not make the dialog.
+            if (modal_)
+                ::EndDialog(Handle(), -1);
+            else
+                DestroyWindow();
+            return FALSE;
+        }
         return OnInitDialog() ? TRUE : FALSE;
     case WM_COMMAND:
         // Enter and Escape arrive as IDOK and IDCANCEL, with or without a button behind them.
@@ -171,6 +268,13 @@ LRESULT Dialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (OnCommandMessage(wParam, lParam))
             return 0;
         return Default();
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        Window* control = item && item->CtlType != ODT_MENU ? FromHandle(item->hwndItem) : nullptr;
+        if (control && control->DrawItem(*item))
+            return TRUE;
+        return Default();
+    }
     case WM_NOTIFY: {
         LRESULT result = 0;
         if (lParam && OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result))

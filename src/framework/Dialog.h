@@ -3,7 +3,9 @@
 // members.
 #include "framework/Window.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace movalent {
 
@@ -25,20 +27,24 @@ public:
 void ExchangeText(DataExchange& dx, int id, std::wstring& value);
 // A check box or three-state button: BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE.
 void ExchangeCheck(DataExchange& dx, int id, int& state);
-// A group of radio buttons from firstId on (until the next control with WS_GROUP): the index of the checked one,
-// -1 when none is.
+// A group of radio buttons from firstId on (until the next control with WS_GROUP): the index of the checked
+// one, -1 when none is.
 void ExchangeRadio(DataExchange& dx, int firstId, int& index);
 // Binds a control to a Window object the first time data is loaded.
 void ExchangeControl(DataExchange& dx, int id, Window& control);
 
+// A dialog template may name an ActiveX control as an item whose class is its CLSID in braces
+// ("{8856F961-...}"): the dialog creates that control in its Controls() at the item's place and tab position
+// before OnInitDialog, and a dialog whose control cannot be created fails (DoModal returns -1, CreateModeless
+// false).
 class Dialog : public Window {
 public:
     explicit Dialog(UINT templateId);
     // An in-memory template, which must outlive every use of the dialog.
     explicit Dialog(const DLGTEMPLATE* indirectTemplate);
 
-    // Runs modally; the owner defaults to the application's main window. Returns what EndDialog was given, or -1
-    // when the dialog cannot be made.
+    // Runs modally; the owner defaults to the application's main window. Returns what EndDialog was given, or
+    // -1 when the dialog cannot be made.
     virtual INT_PTR DoModal(HWND owner = nullptr);
     // Creates a modeless dialog (a child dialog when the template says so).
     bool CreateModeless(HWND parent);
@@ -74,11 +80,30 @@ protected:
     static INT_PTR CALLBACK StaticDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static INT_PTR DialogDispatch(Dialog* self, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+    // An ActiveX control that the template names.
+    struct TemplateControl {
+        CLSID clsid;
+        size_t index; // among the template's items
+        int id;
+        DWORD style;
+        RECT dialogUnits;
+    };
+    // The template as the system gets it: a resource template without its ActiveX items (copied into
+    // storage), which are listed in controls; an in-memory template as given. Null when the resource is
+    // missing.
+    const DLGTEMPLATE* PrepareTemplate(std::vector<std::uint32_t>& storage,
+                                       std::vector<TemplateControl>* controls);
+
 private:
+    bool CreateTemplateControls();
+
     UINT templateId_ = 0;
     const DLGTEMPLATE* indirect_ = nullptr;
     bool modal_ = false;
     bool defaultRequested_ = false;
+    std::vector<std::uint32_t> templateStorage_;
+    std::vector<TemplateControl> templateControls_;
+    size_t templateItemCount_ = 0;
 };
 
 } // namespace movalent

@@ -31,14 +31,16 @@ UiThread::~UiThread() {
         t_thread = nullptr;
 }
 
-UiThread* UiThread::Current() { return t_thread; }
+UiThread* UiThread::Current() {
+    return t_thread;
+}
 
 void UiThread::BindToCurrentThread() {
     t_thread = this;
     threadId_ = ::GetCurrentThreadId();
 }
 
-bool UiThread::CreateThread(SECURITY_ATTRIBUTES* security, unsigned stackSize) {
+bool UiThread::CreateThread(SECURITY_ATTRIBUTES* security, unsigned stackSize, Identity* identity) {
     UniqueHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!ready)
         return false;
@@ -51,6 +53,12 @@ bool UiThread::CreateThread(SECURITY_ATTRIBUTES* security, unsigned stackSize) {
     }
     threadHandle_.reset(reinterpret_cast<HANDLE>(handle));
     threadId_ = id;
+    if (identity) {
+        identity->id = id;
+        HANDLE process = ::GetCurrentProcess();
+        ::DuplicateHandle(process, threadHandle_.get(), process, identity->handle.put(), 0, FALSE,
+                          DUPLICATE_SAME_ACCESS);
+    }
     // The thread may end and delete this object any time after it is resumed, so nothing of it is touched
     // afterwards; the event belongs to this function.
     ::ResumeThread(threadHandle_.get());
@@ -128,7 +136,9 @@ bool UiThread::PumpMessage() {
     return true;
 }
 
-bool UiThread::OnIdle(long) { return false; }
+bool UiThread::OnIdle(long) {
+    return false;
+}
 
 bool UiThread::DispatchThreadMessage(const MSG& msg) {
     auto it = threadMessages_.find(msg.message);
@@ -145,8 +155,8 @@ bool UiThread::PreTranslateMessage(MSG& msg) {
     HWND main = mainWindow_ ? mainWindow_->Handle() : nullptr;
     if (WalkPreTranslateTree(main, msg))
         return true;
-    // A message for a window outside the main window (a modeless dialog, a popup) still gets the main window's
-    // keyboard shortcuts.
+    // A message for a window outside the main window (a modeless dialog, a popup) still gets the main
+    // window's keyboard shortcuts.
     if (Window* mainObject = Window::FromHandle(main)) {
         HWND top = ::GetAncestor(msg.hwnd, GA_ROOT);
         if (top != main)

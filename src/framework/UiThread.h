@@ -1,10 +1,11 @@
 #pragma once
-// A thread with a message loop of its own: the application's main thread, and the browser thread of every tab.
+// A thread with a message loop of its own: the application's main thread, and the browser thread of every
+// tab.
 //
-// Life of a started thread: InitInstance; when it succeeds, the message loop until WM_QUIT; ExitInstance in every
-// case; then the object deletes itself when auto-delete is on (the default), so its owner must not touch it once
-// the thread may have ended. Thread messages (posted with no window) go to the handlers registered with
-// OnThreadMessage; every other message is first offered to PreTranslateMessage.
+// Life of a started thread: InitInstance; when it succeeds, the message loop until WM_QUIT; ExitInstance in
+// every case; then the object deletes itself when auto-delete is on (the default), so its owner must not
+// touch it once the thread may have ended. Thread messages (posted with no window) go to the handlers
+// registered with OnThreadMessage; every other message is first offered to PreTranslateMessage.
 #include "framework/CommandTarget.h"
 #include "framework/Handles.h"
 
@@ -22,9 +23,18 @@ public:
     UiThread();
     ~UiThread() override;
 
-    // Starts the thread and returns once its message queue exists, so thread messages posted right after the call
-    // are never lost. False when the thread cannot be created (the object is then not deleted).
-    bool CreateThread(SECURITY_ATTRIBUTES* security = nullptr, unsigned stackSize = 0);
+    // What the starter may keep of a thread: the object may end and delete itself at any moment after the
+    // start.
+    struct Identity {
+        DWORD id = 0;
+        UniqueHandle handle; // a handle of the starter's own
+    };
+
+    // Starts the thread and returns once its message queue exists, so thread messages posted right after the
+    // call are never lost. False when the thread cannot be created (the object is then not deleted).
+    // identity, when given, is filled before the thread runs.
+    bool CreateThread(SECURITY_ATTRIBUTES* security = nullptr, unsigned stackSize = 0,
+                      Identity* identity = nullptr);
 
     DWORD ThreadId() const { return threadId_; }
     HANDLE ThreadHandle() const { return threadHandle_.get(); }

@@ -1,5 +1,7 @@
 #include "framework/Window.h"
 
+#include "framework/ControlContainer.h"
+
 #include <utility>
 
 namespace movalent {
@@ -10,6 +12,8 @@ constexpr wchar_t kObjectProperty[] = L"Movalent.Window";
 thread_local Window* t_creating = nullptr;
 
 } // namespace
+
+Window::Window() = default;
 
 Window::~Window() {
     if (destroyedFlag_)
@@ -26,10 +30,12 @@ Window* Window::FromHandle(HWND hwnd) {
     return static_cast<Window*>(::GetPropW(hwnd, kObjectProperty));
 }
 
-HINSTANCE Window::ResourceInstance() { return ::GetModuleHandleW(nullptr); }
+HINSTANCE Window::ResourceInstance() {
+    return ::GetModuleHandleW(nullptr);
+}
 
-bool Window::RegisterWindowClass(const wchar_t* name, UINT style, HCURSOR cursor, HBRUSH background, HICON icon,
-                                 HICON smallIcon) {
+bool Window::RegisterWindowClass(const wchar_t* name, UINT style, HCURSOR cursor, HBRUSH background,
+                                 HICON icon, HICON smallIcon) {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     if (::GetClassInfoExW(ResourceInstance(), name, &wc))
@@ -45,16 +51,16 @@ bool Window::RegisterWindowClass(const wchar_t* name, UINT style, HCURSOR cursor
     return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-bool Window::Create(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, const RECT& rect,
-                    HWND parent, UINT_PTR idOrMenu, void* createParam) {
+bool Window::Create(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style,
+                    const RECT& rect, HWND parent, UINT_PTR idOrMenu, void* createParam) {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     bool ours = ::GetClassInfoExW(ResourceInstance(), className, &wc) && wc.lpfnWndProc == StaticWindowProc;
     if (ours)
         ExpectCreation();
-    HWND hwnd = ::CreateWindowExW(exStyle, className, text, style, rect.left, rect.top, rect.right - rect.left,
-                                  rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(idOrMenu),
-                                  ResourceInstance(), createParam);
+    HWND hwnd = ::CreateWindowExW(exStyle, className, text, style, rect.left, rect.top,
+                                  rect.right - rect.left, rect.bottom - rect.top, parent,
+                                  reinterpret_cast<HMENU>(idOrMenu), ResourceInstance(), createParam);
     CancelExpectedCreation();
     if (!hwnd)
         return false;
@@ -65,9 +71,13 @@ bool Window::Create(DWORD exStyle, const wchar_t* className, const wchar_t* text
     return hwnd_ == hwnd;
 }
 
-void Window::ExpectCreation() { t_creating = this; }
+void Window::ExpectCreation() {
+    t_creating = this;
+}
 
-Window* Window::TakeExpectedCreation() { return std::exchange(t_creating, nullptr); }
+Window* Window::TakeExpectedCreation() {
+    return std::exchange(t_creating, nullptr);
+}
 
 void Window::CancelExpectedCreation() {
     if (t_creating == this)
@@ -110,9 +120,19 @@ HWND Window::Unsubclass() {
     return hwnd;
 }
 
-bool Window::DestroyWindow() { return hwnd_ && ::DestroyWindow(hwnd_); }
+bool Window::DestroyWindow() {
+    return hwnd_ && ::DestroyWindow(hwnd_);
+}
 
-bool Window::PreTranslateMessage(MSG&) { return false; }
+bool Window::PreTranslateMessage(MSG& msg) {
+    return controls_ && controls_->PreTranslateMessage(msg);
+}
+
+ControlContainer& Window::Controls() {
+    if (!controls_)
+        controls_ = std::make_unique<ControlContainer>(*this);
+    return *controls_;
+}
 
 LRESULT Window::Send(UINT message, WPARAM wParam, LPARAM lParam) const {
     return ::SendMessageW(hwnd_, message, wParam, lParam);
@@ -130,7 +150,9 @@ std::wstring Window::Text() const {
     return text;
 }
 
-void Window::SetText(const std::wstring& text) { ::SetWindowTextW(hwnd_, text.c_str()); }
+void Window::SetText(const std::wstring& text) {
+    ::SetWindowTextW(hwnd_, text.c_str());
+}
 
 RECT Window::ClientRect() const {
     RECT rect = {};
@@ -148,7 +170,9 @@ LRESULT Window::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return Default();
 }
 
-LRESULT Window::Default() { return DefaultProc(current_.message, current_.wParam, current_.lParam); }
+LRESULT Window::Default() {
+    return DefaultProc(current_.message, current_.wParam, current_.lParam);
+}
 
 LRESULT Window::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (superProc_)
@@ -167,11 +191,13 @@ bool Window::OnCommandMessage(WPARAM wParam, LPARAM lParam) {
     return (code == 0 || code == 1) && ExecuteCommand(id);
 }
 
-bool Window::OnControlNotify(int, int, HWND) { return false; }
+bool Window::OnControlNotify(int, int, HWND) {
+    return false;
+}
 
 LRESULT Window::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool* destroyedOut) {
-    // A handler may end the object's life (a frame closing itself); from then on nothing of it is touched, and
-    // every dispatch further out on the stack learns it through the chain of flags.
+    // A handler may end the object's life (a frame closing itself); from then on nothing of it is touched,
+    // and every dispatch further out on the stack learns it through the chain of flags.
     bool destroyed = false;
     bool* outerFlag = std::exchange(destroyedFlag_, &destroyed);
     CurrentMessage saved = std::exchange(current_, CurrentMessage{message, wParam, lParam});
@@ -185,6 +211,10 @@ LRESULT Window::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool* destr
     if (!destroyed) {
         current_ = saved;
         destroyedFlag_ = outerFlag;
+        // Hosted controls are closed while their windows still exist: children go after their parent's
+        // WM_DESTROY.
+        if (message == WM_DESTROY && controls_)
+            controls_->DestroyAll();
         if (message == WM_NCDESTROY) {
             Detach();
             PostNcDestroy(); // may delete this, which raises outerFlag

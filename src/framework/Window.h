@@ -1,6 +1,6 @@
 #pragma once
-// A window of the framework: an HWND with a C++ object behind it that receives its messages through the virtual
-// WindowProc, and that takes part in command routing.
+// A window of the framework: an HWND with a C++ object behind it that receives its messages through the
+// virtual WindowProc, and that takes part in command routing.
 //
 // The object is found from the handle through a window property, and only on the thread that owns the window:
 // a browser thread's windows are children of the main thread's views, and neither thread may call into the
@@ -9,13 +9,16 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 namespace movalent {
 
+class ControlContainer;
+
 class Window : public CommandTarget {
 public:
-    Window() = default;
+    Window();
     // A window still alive when its object goes is destroyed with it.
     ~Window() override;
 
@@ -23,24 +26,35 @@ public:
     // The object of a window of the calling thread, or null.
     static Window* FromHandle(HWND hwnd);
 
-    // Registers a window class whose procedure is the framework's (once per process; later calls only look it up).
+    // Registers a window class whose procedure is the framework's (once per process; later calls only look it
+    // up).
     static bool RegisterWindowClass(const wchar_t* name, UINT style, HCURSOR cursor, HBRUSH background,
                                     HICON icon = nullptr, HICON smallIcon = nullptr);
     // The module whose resources and window classes the framework uses: the program file.
     static HINSTANCE ResourceInstance();
 
-    // Creates the window. A class of the framework delivers every message from the first one on; any other class
-    // (a system control) is subclassed right after creation.
+    // Creates the window. A class of the framework delivers every message from the first one on; any other
+    // class (a system control) is subclassed right after creation.
     bool Create(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, const RECT& rect,
                 HWND parent, UINT_PTR idOrMenu, void* createParam = nullptr);
-    // Takes over an existing window of this thread (a dialog's control) until it is destroyed or unsubclassed.
+    // Takes over an existing window of this thread (a dialog's control) until it is destroyed or
+    // unsubclassed.
     bool Subclass(HWND hwnd);
     HWND Unsubclass();
     virtual bool DestroyWindow();
 
     // Offered every message of the thread's loop whose target lies at or below this window, before it is
-    // translated and dispatched; true when the message was consumed.
+    // translated and dispatched; true when the message was consumed. Keys inside a hosted ActiveX control go
+    // to that control first.
     virtual bool PreTranslateMessage(MSG& msg);
+
+    // The ActiveX controls hosted in this window (made on first use); they are closed when the window is
+    // destroyed.
+    ControlContainer& Controls();
+    ControlContainer* ControlsIfAny() const { return controls_.get(); }
+
+    // An owner-drawn control draws itself: its dialog hands WM_DRAWITEM back to it. True when it drew.
+    virtual bool DrawItem(const DRAWITEMSTRUCT&) { return false; }
 
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     bool Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
@@ -55,8 +69,8 @@ protected:
     LRESULT Default();
     virtual LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // WM_COMMAND. Menus, accelerators and buttons (codes 0 and 1) go through command routing; other notifications
-    // go to OnControlNotify. True when handled.
+    // WM_COMMAND. Menus, accelerators and buttons (codes 0 and 1) go through command routing; other
+    // notifications go to OnControlNotify. True when handled.
     virtual bool OnCommandMessage(WPARAM wParam, LPARAM lParam);
     virtual bool OnControlNotify(int id, int code, HWND control);
 
@@ -86,6 +100,7 @@ private:
     WNDPROC superProc_ = nullptr;
     CurrentMessage current_;
     bool* destroyedFlag_ = nullptr; // set while a message is being handled
+    std::unique_ptr<ControlContainer> controls_;
 };
 
 } // namespace movalent

@@ -1,5 +1,6 @@
 // Tabs as a user opens and closes them: from the command line, the version commands and the close commands,
 // with the stand-in engine (or none) beside the program.
+#include "PageFolder.h"
 #include "ProgramHarness.h"
 #include "resource.h"
 #include "standin/StandInTestSupport.h"
@@ -12,8 +13,8 @@ using namespace movalent::test;
 
 namespace {
 
-const UINT kVersionCommands[] = {ID_NEW_IE4, ID_NEW_IE5, ID_NEW_IE55, ID_NEW_IE6, ID_NEW_IE7, ID_NEW_IE8,
-                                 ID_NEW_IE_DEFAULT};
+const UINT kVersionCommands[] = {ID_NEW_IE4, ID_NEW_IE5, ID_NEW_IE55,      ID_NEW_IE6,
+                                 ID_NEW_IE7, ID_NEW_IE8, ID_NEW_IE_DEFAULT};
 
 class Tabs : public ::testing::Test {
 protected:
@@ -28,14 +29,6 @@ protected:
     }
     static bool WaitForTabCount(const Program& program, size_t count) {
         return Program::WaitFor([&] { return program.Tabs().size() == count; });
-    }
-    // Captions arrive after the tabs, once each tab's page reports its title.
-    static bool WaitForCaptions(const Program& program, size_t count) {
-        return Program::WaitFor([&] {
-            std::vector<std::wstring> captions = program.TabCaptions();
-            return captions.size() == count &&
-                   std::none_of(captions.begin(), captions.end(), [](const std::wstring& c) { return c.empty(); });
-        });
     }
 };
 
@@ -67,13 +60,20 @@ TEST_F(Tabs, IncompleteVersionIsNotOffered) {
 }
 
 TEST_F(Tabs, CommandLineOpensTabsPerVersionInVersionOrder) {
+    PageFolder pages;
+    std::wstring page[5];
+    for (int i = 0; i < 5; ++i)
+        page[i] = pages.WritePage(std::wstring(1, L'a' + i) + L".html", std::string(1, 'a' + i));
     Program program;
-    ASSERT_TRUE(program.Start(WithEngines({L"-IE7", L"a", L"-ie8", L"b", L"c", L"/ie55", L"d", L"e", L"e"})))
+    ASSERT_TRUE(program.Start(
+        WithEngines({L"-IE7", page[0], L"-ie8", page[1], page[2], L"/ie55", page[3], page[4], page[4]})))
         << program.StartError();
-    ASSERT_TRUE(WaitForCaptions(program, 6));
-    std::vector<std::wstring> captions = program.TabCaptions();
-    std::sort(captions.begin(), captions.end());
-    EXPECT_EQ((std::vector<std::wstring>{L"a", L"b", L"c", L"d", L"e", L"e"}), captions);
+    // Each tab's caption is its page's title, so every page reached a tab of its own.
+    ASSERT_TRUE(Program::WaitFor([&] {
+        std::vector<std::wstring> captions = program.TabCaptions();
+        std::sort(captions.begin(), captions.end());
+        return captions == std::vector<std::wstring>{L"a", L"b", L"c", L"d", L"e", L"e"};
+    })) << ::testing::PrintToString(program.TabCaptions());
     EXPECT_EQ(0, program.Close());
 }
 
@@ -85,7 +85,9 @@ TEST_F(Tabs, AllOpensOneTabPerAvailableVersion) {
     EXPECT_EQ(0, program.Close());
 
     Program bare;
-    ASSERT_TRUE(bare.Start({.arguments = {L"-all", L"page"}})) << bare.StartError();
+    ProgramOptions options;
+    options.arguments = {L"-all", L"page"};
+    ASSERT_TRUE(bare.Start(options)) << bare.StartError();
     ASSERT_TRUE(WaitForTabCount(bare, 1));
     EXPECT_EQ(0, bare.Close());
 }
@@ -121,10 +123,17 @@ TEST_F(Tabs, CloseCommandsFollowTheNumberOfTabs) {
 }
 
 TEST_F(Tabs, CloseOthersKeepsTheActiveTab) {
+    PageFolder pages;
     Program program;
-    ASSERT_TRUE(program.Start(WithEngines({L"-ie6", L"first", L"-ie7", L"second", L"-ie8", L"third"})))
+    ASSERT_TRUE(program.Start(
+        WithEngines({L"-ie6", pages.WritePage(L"1.html", "first"), L"-ie7",
+                     pages.WritePage(L"2.html", "second"), L"-ie8", pages.WritePage(L"3.html", "third")})))
         << program.StartError();
-    ASSERT_TRUE(WaitForCaptions(program, 3));
+    ASSERT_TRUE(Program::WaitFor([&] {
+        std::vector<std::wstring> captions = program.TabCaptions();
+        std::sort(captions.begin(), captions.end());
+        return captions == std::vector<std::wstring>{L"first", L"second", L"third"};
+    }));
     std::wstring active = program.WindowText(program.ActiveTab());
     program.PostCommand(ID_CLOSE_OTHER_TABS);
     ASSERT_TRUE(WaitForTabCount(program, 1));
@@ -133,9 +142,16 @@ TEST_F(Tabs, CloseOthersKeepsTheActiveTab) {
 }
 
 TEST_F(Tabs, CtrlWClosesTheActiveTab) {
+    PageFolder pages;
     Program program;
-    ASSERT_TRUE(program.Start(WithEngines({L"-ie6", L"one", L"two"}))) << program.StartError();
-    ASSERT_TRUE(WaitForCaptions(program, 2));
+    ASSERT_TRUE(program.Start(
+        WithEngines({L"-ie6", pages.WritePage(L"one.html", "one"), pages.WritePage(L"two.html", "two")})))
+        << program.StartError();
+    ASSERT_TRUE(Program::WaitFor([&] {
+        std::vector<std::wstring> captions = program.TabCaptions();
+        return captions.size() == 2 && captions[0] != captions[1] && !captions[0].empty() &&
+               !captions[1].empty();
+    }));
     std::wstring active = program.WindowText(program.ActiveTab());
     program.PressKeys({VK_CONTROL, 'W'});
     ASSERT_TRUE(WaitForTabCount(program, 1));

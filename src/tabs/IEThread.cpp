@@ -1,0 +1,101 @@
+#include "tabs/IEThread.h"
+
+#include "app/InternalMessages.h"
+#include "app/MovalentApp.h"
+#include "engine/EngineLoader.h"
+#include "framework/MessageBox.h"
+#include "resource.h"
+#include "app/LanguageTable.h"
+
+#include <ole2.h>
+
+namespace movalent {
+
+CIEThread::CIEThread(HWND parentWindow, IEVERSION version, const std::wstring& startUrl, HANDLE exitEvent)
+    : parentWindow_(parentWindow), version_(version), startUrl_(startUrl), exitEvent_(exitEvent) {
+    RegisterThreadMessages();
+}
+
+CIEThread::~CIEThread() {
+    if (exitEvent_)
+        ::SetEvent(exitEvent_);
+}
+
+void CIEThread::RegisterThreadMessages() {
+    OnThreadMessage(kMsgThreadQuit, [this](WPARAM, LPARAM) { Quit(); });
+    OnThreadMessage(WM_SIZE, [this](WPARAM width, LPARAM height) {
+        if (container_.Handle())
+            ::MoveWindow(container_.Handle(), 0, 0, static_cast<int>(width), static_cast<int>(height), TRUE);
+    });
+    OnThreadMessage(kMsgThreadCommand, [this](WPARAM wParam, LPARAM lParam) {
+        if (container_.Handle())
+            container_.Send(WM_COMMAND, wParam, lParam);
+    });
+    OnThreadMessage(kMsgNavigate, [this](WPARAM wParam, LPARAM lParam) {
+        if (container_.Handle())
+            container_.Send(kMsgNavigate, wParam, lParam);
+        else
+            AdoptHeapString(wParam); // nobody else will free it
+    });
+    OnThreadMessage(kMsgApplyZoom, [this](WPARAM wParam, LPARAM lParam) {
+        if (container_.Handle())
+            container_.Send(kMsgApplyZoom, wParam, lParam);
+    });
+}
+
+bool CIEThread::InitInstance() {
+    // 1. The tag comes first: OLE and everything after it already run as the tab's engine version.
+    SetThreadEngine(0, version_);
+    // 2.
+    if (FAILED(::OleInitialize(nullptr))) {
+        ShowMessageBox(nullptr, LocalizedString(IDS_OLE_INIT_FAILED), MB_OK | MB_ICONERROR);
+        return false;
+    }
+    oleInitialized_ = true;
+    // 3. The container's own initialisation creates the browser, hands it to the view and opens the first
+    // page.
+    container_.m_hViewWnd = parentWindow_;
+    container_.m_strStartUrl = startUrl_;
+    container_.CreateModeless(parentWindow_);
+    return true;
+}
+
+void CIEThread::Quit() {
+    // Out of the view before it goes, so destroying the browser sends nothing to the main thread, which may
+    // be waiting for this thread.
+    if (HWND container = container_.Handle()) {
+        ::ShowWindow(container, SW_HIDE);
+        ::SetParent(container, nullptr);
+        container_.DestroyWindow();
+    }
+    ::PostQuitMessage(0);
+}
+
+void CIEThread::FreeQueuedStrings() {
+    MSG msg;
+    while (::PeekMessageW(&msg, reinterpret_cast<HWND>(-1), kMsgNavigate, kMsgNavigate, PM_REMOVE))
+        AdoptHeapString(msg.wParam);
+}
+
+int CIEThread::ExitInstance() {
+    if (container_.Handle())
+        container_.DestroyWindow();
+    FreeQueuedStrings();
+    if (oleInitialized_) {
+        ::OleUninitialize();
+        oleInitialized_ = false;
+    }
+    ForgetCurrentThread();
+    return UiThread::ExitInstance();
+}
+
+bool CIEThread::PreTranslateMessage(MSG& msg) {
+    CMovalentApp* app = CMovalentApp::Get();
+    HWND main = MainWindowHandle();
+    if (msg.hwnd && app && app->Accelerators() && main &&
+        ::TranslateAcceleratorW(main, app->Accelerators(), &msg))
+        return true;
+    return UiThread::PreTranslateMessage(msg);
+}
+
+} // namespace movalent

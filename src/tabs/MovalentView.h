@@ -1,0 +1,80 @@
+#pragma once
+// The main-thread side of a tab. It starts and stops the tab's browser thread, passes the user's commands to
+// it as posted thread messages, and applies what the browser reports (posted window messages from the
+// container): the tab caption, status text and progress, the short history behind the Back and Forward lists,
+// new tabs for pages that ask for a window, and closing the tab when the page closes itself.
+#include "framework/Handles.h"
+#include "framework/View.h"
+#include "tabs/TabHistory.h"
+
+#include <windows.h>
+
+namespace movalent {
+
+class CMovalentDoc;
+class ZoomSliderHost;
+
+class CMovalentView : public View {
+public:
+    static constexpr DWORD kStopTimeoutMs = 10000;
+
+    CMovalentView();
+    ~CMovalentView() override;
+
+    CMovalentDoc* Document() const;
+
+    void OnInitialUpdate() override;
+    void OnActivateView(bool activate) override;
+
+    const TabHistory& History() const { return history_; }
+    bool Busy() const { return busy_; }
+    int Zoom() const { return zoom_; }
+    bool PanelShown() const { return panelShown_; }
+    // The browser thread's id while it runs; 0 before the start, after the stop, and when it could not start.
+    DWORD BrowserThreadId() const { return threadId_; }
+
+    // Carries out a history command (4096 to 4105).
+    void OnHistoryCommand(unsigned command);
+    // Asks the browser thread to navigate; false when the thread is not there to take it (nothing leaks).
+    bool NavigateTo(const std::wstring& url);
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void RegisterCommands();
+    void StartBrowserThread();
+    void StopBrowserThread();
+    // Waits at most kStopTimeoutMs for the exit event; true when it came.
+    bool WaitForExit() const;
+    // Reports that arrived after the thread stopped are still in the queue; their strings and streams are
+    // freed.
+    void DiscardQueuedReports();
+    bool PostToThread(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+
+    void OnTitleChange(WPARAM wParam);
+    void OnStatusText(WPARAM wParam);
+    void OnDocumentComplete(WPARAM wParam, LPARAM lParam);
+    void OnProgress(WPARAM wParam, LPARAM lParam);
+    void OnNewWindow(WPARAM wParam, LPARAM lParam);
+    void OnBrowserClosed();
+    void OnBrowserStream(WPARAM wParam);
+
+    ZoomSliderHost* ZoomSlider() const;
+    void OnZoomSlider();
+    void StepZoom(bool in);
+    void ResetZoom();
+    void ShowZoom();
+
+    TabHistory history_;
+    bool busy_ = false;
+    int zoom_ = 100;
+    bool panelShown_ = false;
+    UniqueHandle exitEvent_;
+    UniqueHandle
+        threadHandle_; // the view's own handle of the thread, valid whether or not the object is gone
+    DWORD threadId_ = 0;
+    bool threadRunning_ = false;
+};
+
+} // namespace movalent
