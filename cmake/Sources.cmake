@@ -50,6 +50,7 @@ set(MOVALENT_WINDOWS_SOURCES
     src/framework/ConnectionPoints.cpp
     src/framework/ControlContainer.cpp
     src/framework/Dialog.cpp
+    src/framework/HostSystem.cpp
     src/framework/DispatchArguments.cpp
     src/framework/Document.cpp
     src/framework/DocumentTemplate.cpp
@@ -105,6 +106,7 @@ set(MOVALENT_NATIVE_TESTS
     tests/unit/CommandRoutingTest.cpp
     tests/unit/FrameRulesTest.cpp
     tests/unit/TabLayoutTest.cpp
+    tests/unit/TabRulesTest.cpp
 )
 
 # GoogleTest programs run under Wine, one per file. Each carries the program's resources (strings, version).
@@ -131,4 +133,5 @@ set(MOVALENT_WINE_TESTS
 set(MOVALENT_E2E_TESTS
     tests/e2e/StartupEndToEndTest.cpp
     tests/e2e/TabsEndToEndTest.cpp
+    tests/e2e/BrowserTabEndToEndTest.cpp
 )

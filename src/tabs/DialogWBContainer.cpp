@@ -8,6 +8,7 @@
 #include "framework/ControlContainer.h"
 #include "framework/DispatchArguments.h"
 #include "framework/Handles.h"
+#include "framework/HostSystem.h"
 #include "resource.h"
 #include "tabs/ContainerLayout.h"
 #include "tabs/HeapStringPost.h"
@@ -154,6 +155,11 @@ void CDialogWBContainer::ConnectBrowser() {
     if (FAILED(AdviseConnection(browser.get(), kDWebBrowserEvents, automation_.GetIDispatch(false),
                                 &m_dwEventCookie)))
         m_dwEventCookie = 0;
+    // Wine keeps the RPC endpoint of every apartment that ever marshalled an interface until the process ends,
+    // and serves at most 63 of them: from the 64th tab on, marshalling would hang the tab for good. Nothing reads
+    // the browser's interface from the view yet, so under Wine it is not handed over.
+    if (RunningUnderWine())
+        return;
     ComPtr<IDispatch> application;
     if (FAILED(browser->get_Application(application.put())) || !application)
         return;
