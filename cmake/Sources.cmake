@@ -5,6 +5,7 @@ set(MOVALENT_PORTABLE_SOURCES
     src/app/LanguageList.cpp
     src/app/LanguageTable.cpp
     src/app/MakerAddresses.cpp
+    src/app/OptionsChoices.cpp
     src/app/Settings.cpp
     src/app/VersionRules.cpp
     src/engine/ClassTables.cpp
@@ -17,19 +18,29 @@ set(MOVALENT_PORTABLE_SOURCES
     src/framework/CommandTarget.cpp
     src/framework/DialogTemplate.cpp
     src/framework/DocumentString.cpp
+    src/framework/StatusBarLayout.cpp
     src/framework/TabLayout.cpp
     src/mainframe/ApplicationLook.cpp
+    src/mainframe/Favorit.cpp
+    src/mainframe/InternetShortcut.cpp
+    src/mainframe/OpenAllRules.cpp
     src/mainframe/UrlEncode.cpp
     src/tabs/ContainerLayout.cpp
     src/tabs/ControlRules.cpp
     src/tabs/TabHistory.cpp
     src/tabs/TabTemplateIds.cpp
+    src/tabs/WindowExternalMaps.cpp
     src/tabs/ZoomSliderRules.cpp
+    src/tabs/ZoomRules.cpp
 )
 
 # Sources that need the Windows API.
 set(MOVALENT_WINDOWS_SOURCES
     src/app/AboutDlg.cpp
+    src/app/CustomizePropSheet.cpp
+    src/app/OptionsAdvancedPageDlg.cpp
+    src/app/OptionsGeneralPageDlg.cpp
+    src/app/OptionsLanguagePageDlg.cpp
     src/app/Localisation.cpp
     src/app/MovalentApp.cpp
     src/app/RegistrySettingsStore.cpp
@@ -55,6 +66,7 @@ set(MOVALENT_WINDOWS_SOURCES
     src/framework/Document.cpp
     src/framework/DocumentTemplate.cpp
     src/framework/FileDialog.cpp
+    src/framework/Menu.cpp
     src/framework/MessageBox.cpp
     src/framework/OleControl.cpp
     src/framework/OleControlSite.cpp
@@ -63,6 +75,8 @@ set(MOVALENT_WINDOWS_SOURCES
     src/framework/Registry.cpp
     src/framework/ResourceStrings.cpp
     src/framework/Shell.cpp
+    src/framework/StatusBar.cpp
+    src/framework/StatusBarElements.cpp
     src/framework/TabRow.cpp
     src/framework/TabbedMainFrame.cpp
     src/framework/UiThread.cpp
@@ -70,7 +84,10 @@ set(MOVALENT_WINDOWS_SOURCES
     src/framework/Window.cpp
     src/framework/WindowsDialog.cpp
     src/mainframe/MainFrame.cpp
-    src/mainframe/PlainStatusBar.cpp
+    src/mainframe/DialogOpenAll.cpp
+    src/mainframe/FavoritMenu.cpp
+    src/mainframe/FavoritesManager.cpp
+    src/mainframe/MyMFCRibbonStatusBar.cpp
     src/tabs/DialogFMX.cpp
     src/tabs/ContainerFontCache.cpp
     src/tabs/DialogWBContainer.cpp
@@ -80,6 +97,11 @@ set(MOVALENT_WINDOWS_SOURCES
     src/tabs/MovalentDoc.cpp
     src/tabs/MovalentView.cpp
     src/tabs/VerticalSplitter.cpp
+    src/tabs/Zoom.cpp
+    src/tabs/CustomWindowExternal.cpp
+    src/tabs/DialogWBContainerCustomControlSite.cpp
+    src/tabs/DialogWBContainerCustomOccManager.cpp
+    src/tabs/DialogWBContainerPanel.cpp
 )
 
 # The program's entry point (kept out of the library the Wine tests link).
@@ -102,11 +124,16 @@ set(MOVALENT_NATIVE_TESTS
     tests/unit/SettingsTest.cpp
     tests/unit/ThreadVersionMapTest.cpp
     tests/unit/UrlEncodeTest.cpp
+    tests/unit/FavoritesTest.cpp
     tests/unit/VersionRulesTest.cpp
+    tests/unit/ZoomRulesTest.cpp
     tests/unit/CommandRoutingTest.cpp
     tests/unit/FrameRulesTest.cpp
     tests/unit/TabLayoutTest.cpp
+    tests/unit/StatusBarLayoutTest.cpp
+    tests/unit/WindowExternalMapsTest.cpp
     tests/unit/TabRulesTest.cpp
+    tests/unit/OptionsChoicesTest.cpp
 )
 
 # GoogleTest programs run under Wine, one per file. Each carries the program's resources (strings, version).
@@ -127,11 +154,24 @@ set(MOVALENT_WINE_TESTS
     tests/wine/FrameworkDocumentTest.cpp
     tests/wine/FrameworkWindowsTest.cpp
     tests/wine/MovalentAppTest.cpp
+    tests/wine/FavoritesMenuTest.cpp
+    tests/wine/OpenAllDialogTest.cpp
+    tests/wine/ZoomTest.cpp
+    tests/wine/StatusBarTest.cpp
+    tests/wine/ControlSiteTest.cpp
+    tests/wine/TranslationsTest.cpp
 )
 
 # End-to-end GoogleTest programs under Wine that drive the real program.
 set(MOVALENT_E2E_TESTS
     tests/e2e/StartupEndToEndTest.cpp
     tests/e2e/TabsEndToEndTest.cpp
+    tests/e2e/FavoritesEndToEndTest.cpp
+    tests/e2e/OpenAllEndToEndTest.cpp
+    tests/e2e/StatusBarEndToEndTest.cpp
+    tests/e2e/ZoomEndToEndTest.cpp
+    tests/e2e/WindowExternalEndToEndTest.cpp
+    tests/e2e/FennimoxPanelEndToEndTest.cpp
     tests/e2e/BrowserTabEndToEndTest.cpp
+    tests/e2e/OptionsEndToEndTest.cpp
 )

@@ -46,7 +46,21 @@ add_custom_command(OUTPUT ${ENGLISH_LANG}
             ${CMAKE_SOURCE_DIR}/res/strings.rc ${CMAKE_SOURCE_DIR}/res/resource.h ${ENGLISH_LANG}
     DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make_lang.py ${CMAKE_SOURCE_DIR}/res/strings.rc ${CMAKE_SOURCE_DIR}/res/resource.h
     COMMENT "Generating Languages/ENGLISH.lang")
-add_custom_target(english_lang ALL DEPENDS ${ENGLISH_LANG})
+# The translations are kept as UTF-8 string tables in res/lang and turned into language files the same way.
+set(MOVALENT_LANGUAGE_FILES ${ENGLISH_LANG})
+foreach(language FRENCH GERMAN SPANISH)
+    string(TOLOWER ${language} source)
+    set(output ${MOVALENT_BIN}/Languages/${language}.lang)
+    add_custom_command(OUTPUT ${output}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${MOVALENT_BIN}/Languages
+        COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/make_lang.py
+                ${CMAKE_SOURCE_DIR}/res/lang/${source}.txt ${CMAKE_SOURCE_DIR}/res/resource.h ${output}
+        DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make_lang.py ${CMAKE_SOURCE_DIR}/res/lang/${source}.txt
+                ${CMAKE_SOURCE_DIR}/res/resource.h
+        COMMENT "Generating Languages/${language}.lang")
+    list(APPEND MOVALENT_LANGUAGE_FILES ${output})
+endforeach()
+add_custom_target(english_lang ALL DEPENDS ${MOVALENT_LANGUAGE_FILES})
 
 # Tests that need the Windows API run under Wine; they see the program folder through MOVALENT_BIN.
 foreach(test ${MOVALENT_WINE_TESTS})
@@ -55,9 +69,10 @@ foreach(test ${MOVALENT_WINE_TESTS})
     target_compile_definitions(wine_${name} PRIVATE MOVALENT_TEST_BIN_DIR="Z:${MOVALENT_BIN}")
     add_dependencies(wine_${name} english_lang)
 endforeach()
-# Tests that change the settings or the machine values the program reads run one at a time with the end-to-end tests.
+# Tests that change the settings or the machine values the program reads, or use the clipboard, run one at a time
+# with the end-to-end tests.
 set_tests_properties(wine_RegistrySettingsTest wine_InstalledEngineTest wine_MovalentAppTest wine_FrameworkWindowsTest
-    PROPERTIES RESOURCE_LOCK user_settings)
+    wine_OpenAllDialogTest PROPERTIES RESOURCE_LOCK user_settings)
 
 # Interception benchmark, run by hand under Wine (not a test): call rates and attach/detach times.
 add_executable(hook_benchmark tests/wine/HookBenchmark.cpp)

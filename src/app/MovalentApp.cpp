@@ -1,6 +1,7 @@
 #include "app/MovalentApp.h"
 
 #include "app/AboutDlg.h"
+#include "app/CustomizePropSheet.h"
 #include "app/InternalMessages.h"
 #include "app/LanguageTable.h"
 #include "app/Localisation.h"
@@ -13,9 +14,12 @@
 #include "framework/MessageBox.h"
 #include "framework/ResourceStrings.h"
 #include "framework/View.h"
+#include "mainframe/DialogOpenAll.h"
+#include "mainframe/FavoritesManager.h"
 #include "mainframe/MainFrame.h"
 #include "resource.h"
 #include "tabs/MovalentDoc.h"
+#include "tabs/DialogWBContainerCustomOccManager.h"
 #include "tabs/MovalentView.h"
 #include "tabs/TabTemplateIds.h"
 
@@ -72,7 +76,10 @@ CMovalentApp::CMovalentApp() {
     RegisterCommands();
 }
 
-CMovalentApp::~CMovalentApp() = default;
+CMovalentApp::~CMovalentApp() {
+    if (occManager_ && &CurrentOccManager() == occManager_.get())
+        EnableControlContainment(nullptr);
+}
 
 CMovalentApp* CMovalentApp::Get() {
     return dynamic_cast<CMovalentApp*>(Application::Current());
@@ -250,8 +257,9 @@ int CMovalentApp::ExitInstance() {
 }
 
 void CMovalentApp::EnableCustomControlContainment() {
-    // The framework's plain control sites until the program's own site manager exists.
-    EnableControlContainment(nullptr);
+    if (!occManager_)
+        occManager_ = std::make_unique<CDialogWBContainerCustomOccManager>();
+    EnableControlContainment(occManager_.get());
 }
 
 std::wstring CMovalentApp::HomePageSetting() const {
@@ -259,16 +267,21 @@ std::wstring CMovalentApp::HomePageSetting() const {
     return settings_ ? settings_->ReadString(kHomePageValue, fallback) : fallback;
 }
 
-std::wstring CMovalentApp::FavoriteUrl(unsigned) const {
-    // No favorites are loaded yet.
-    return {};
+std::wstring CMovalentApp::FavoriteUrl(unsigned command) const {
+    return favorites_ ? favorites_->Url(command) : std::wstring();
 }
 
 void CMovalentApp::InitUiManagers() {}
 
 void CMovalentApp::RegisterContextMenus() {}
 
-void CMovalentApp::LoadFavorites() {}
+void CMovalentApp::LoadFavorites() {
+    // Read once: favorites added while the program runs show from the next start. Without a Favorites folder
+    // the menu is there, empty.
+    favorites_ = std::make_unique<CFavoritesManager>();
+    favorites_->Load();
+    favorites_->BuildMenu(favoritesMenu_);
+}
 
 void CMovalentApp::RegisterCommands() {
     for (IEVERSION version : kAllVersions) {
@@ -285,8 +298,11 @@ void CMovalentApp::RegisterCommands() {
     OnUpdateCommand(ID_OPEN_ALL_VERSIONS, always);
     OnCommand(ID_INTERNET_OPTIONS, [this] { ShowInternetOptions(); });
     OnUpdateCommand(ID_INTERNET_OPTIONS, always);
-    // The options sheet comes with its own part; the command is already offered.
-    OnCommand(ID_CONFIGURE, [] {});
+    OnCommand(ID_CONFIGURE, [] {
+        // Every page stores its changes as they happen, so how the sheet ends does not matter.
+        CCustomizePropSheet sheet;
+        sheet.DoModal();
+    });
     OnUpdateCommand(ID_CONFIGURE, always);
     OnCommand(ID_CHECK_VERSION, [this] { RunVersionCheck(MainWindowHandle()); });
     OnUpdateCommand(ID_CHECK_VERSION, always);
@@ -309,13 +325,14 @@ void CMovalentApp::OpenVersionTab(IEVERSION version) {
 }
 
 void CMovalentApp::OpenInAllVersions() {
-    // Until the open-in-all dialog exists the command opens the home page, once per version that is available
-    // and ticked in the dialog's settings ("OpenAll_IE" + suffix, default ticked), in version order.
-    if (!settings_)
+    CDialogOpenAll dialog(settings_.get());
+    if (dialog.DoModal() != IDOK || !settings_)
         return;
+    // The boxes were stored as they were clicked; versions without an engine are passed over even when
+    // ticked.
     for (IEVERSION version : kAllVersions)
         if (IsEngineAvailable(version) && ReadOpenAll(*settings_, version))
-            OpenTab(version, homePage_);
+            OpenTab(version, dialog.Address());
 }
 
 void CMovalentApp::ShowInternetOptions() {

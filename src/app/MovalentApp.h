@@ -6,6 +6,7 @@
 #include "app/Settings.h"
 #include "engine/IeVersion.h"
 #include "framework/Application.h"
+#include "framework/Menu.h"
 
 #include <windows.h>
 
@@ -15,6 +16,8 @@
 
 namespace movalent {
 
+class CDialogWBContainerCustomOccManager;
+class CFavoritesManager;
 class CMainFrame;
 class Document;
 
@@ -44,6 +47,10 @@ public:
     std::wstring HomePageSetting() const;
     // The address of the favorite with that command (3584 to 4095); empty when there is none.
     std::wstring FavoriteUrl(unsigned command) const;
+    // The favorites read at start-up (null before), and the popup menu built from them, which the ribbon's
+    // Favorites button drops down; the menu stays the application's.
+    const CFavoritesManager* Favorites() const { return favorites_.get(); }
+    HMENU FavoritesMenu() const { return favoritesMenu_.Handle(); }
     SearchBehaviour GetSearchBehaviour() const { return searchBehaviour_; }
     void SetSearchBehaviour(SearchBehaviour behaviour) { searchBehaviour_ = behaviour; }
     bool WindowExternalDisabled() const { return disableWindowExternal_; }
@@ -93,6 +100,10 @@ private:
     bool engineInstalled_ = false;
     HACCEL accelerators_ = nullptr; // a resource table: freed with the module
     std::unique_ptr<CMainFrame> mainFrame_;
+    std::unique_ptr<CFavoritesManager> favorites_;
+    Menu favoritesMenu_;
+    // Every control site of the process comes from here; outlives every control (the tabs close before exit).
+    std::unique_ptr<CDialogWBContainerCustomOccManager> occManager_;
 };
 
 } // namespace movalent

@@ -16,7 +16,8 @@ constexpr UINT kFirstPaneId = 0xE900; // the view's control id inside its frame
 } // namespace
 
 ChildFrame::ChildFrame() {
-    // Closes this tab's document; posted, because the handler must not destroy the window that is dispatching.
+    // Closes this tab's document; posted, because the handler must not destroy the window that is
+    // dispatching.
     OnCommand(ID_CLOSE_DOCUMENT, [this] { Post(WM_CLOSE); });
 }
 
@@ -39,8 +40,8 @@ bool ChildFrame::LoadFrame(TabbedMainFrame& mainFrame, const CreateContext& cont
     create.cy = area.bottom - area.top;
     create.style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
     ExpectCreation();
-    auto hwnd = reinterpret_cast<HWND>(::SendMessageW(mainFrame.MdiClient(), WM_MDICREATE, 0,
-                                                      reinterpret_cast<LPARAM>(&create)));
+    auto hwnd = reinterpret_cast<HWND>(
+        ::SendMessageW(mainFrame.MdiClient(), WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
     creating_ = nullptr;
     if (!hwnd || hwnd != Handle())
         return false;
@@ -73,9 +74,13 @@ void ChildFrame::InitialUpdateFrame(Document* document, bool makeVisible) {
         document->UpdateFrameCounts();
 }
 
-Document* ChildFrame::GetActiveDocument() const { return view_ ? view_->GetDocument() : nullptr; }
+Document* ChildFrame::GetActiveDocument() const {
+    return view_ ? view_->GetDocument() : nullptr;
+}
 
-HICON ChildFrame::TabIcon() const { return template_ ? template_->SmallIcon() : nullptr; }
+HICON ChildFrame::TabIcon() const {
+    return template_ ? template_->SmallIcon() : nullptr;
+}
 
 void ChildFrame::ActivateFrame() {
     if (mainFrame_ && Handle())
@@ -96,6 +101,8 @@ bool ChildFrame::DestroyWindow() {
         return false;
     HWND client = ::GetParent(Handle());
     TabbedMainFrame* mainFrame = mainFrame_;
+    if (view_)
+        view_->OnFrameClosing();
     // Through the MDI client, which then stops counting the window as its active child.
     ::SendMessageW(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(Handle()), 0);
     // This object is gone now.

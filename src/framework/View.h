@@ -22,6 +22,8 @@ public:
     virtual void OnInitialUpdate();
     // The view's frame became the active tab (activate) or stopped being it.
     virtual void OnActivateView(bool activate);
+    // The frame is about to be destroyed, before the tab row hands activation and focus to another tab.
+    virtual void OnFrameClosing() {}
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -11,6 +11,7 @@
 #include "mainframe/UrlEncode.h"
 #include "resource.h"
 #include "tabs/MovalentDoc.h"
+#include "tabs/ZoomSliderRules.h"
 
 namespace movalent {
 
@@ -18,6 +19,10 @@ namespace {
 
 constexpr wchar_t kApplicationLookValue[] = L"ApplicationLook";
 constexpr UINT kStatusBarId = 0xE801;
+constexpr int kProgressWidth = 90;
+constexpr int kProgressHeight = 22;
+constexpr int kZoomSliderWidth = 100;
+constexpr int kZoomSliderPage = 10;
 
 UINT TabGroupsChangedMessage() {
     static const UINT message = ::RegisterWindowMessageW(kTabGroupsChangedMessageName);
@@ -34,12 +39,13 @@ void PostNavigate(View* view, const std::wstring& address) {
 
 CMainFrame::CMainFrame() {
     Application* app = Application::Current();
-    applicationLook_ = static_cast<unsigned>(app ? app->GetWorkspaceInt(kApplicationLookValue, kDefaultApplicationLook)
-                                                 : kDefaultApplicationLook);
+    applicationLook_ = static_cast<unsigned>(
+        app ? app->GetWorkspaceInt(kApplicationLookValue, kDefaultApplicationLook) : kDefaultApplicationLook);
     RegisterCommands();
 }
 
 CMainFrame::~CMainFrame() {
+    RemoveCommandUiClient(&statusBar_);
     // While the status bar and the rest of this object still exist.
     if (Handle())
         DestroyWindow();
@@ -98,11 +104,50 @@ int CMainFrame::OnCreate(CREATESTRUCTW& create) {
     return 0;
 }
 
-bool CMainFrame::CreateRibbonBar() { return true; }
+bool CMainFrame::CreateRibbonBar() {
+    return true;
+}
 
 void CMainFrame::BuildRibbon() {}
 
-void CMainFrame::BuildStatusBar() { statusBar_.SetStatusText(L""); }
+void CMainFrame::BuildStatusBar() {
+    statusBar_.AddPane(false, ID_STATUS_INFO, L"", LocalizedString(IDS_STATUS_INFO), {false, L"", true});
+    // The frame relies on the progress bar being the first extended element.
+    if (StatusBarProgressBar* progress =
+            statusBar_.AddProgressBar(true, ID_DOWNLOAD_PROGRESS, kProgressWidth, kProgressHeight,
+                                      LocalizedString(IDS_DOWNLOAD_PROGRESS)))
+        progress->SetVisible(false);
+    statusBar_.AddPane(true, ID_ZOOM_PANE, L"100%", LocalizedString(IDS_ZOOM), {true, L"1000%", false});
+    StatusBarSlider::Options slider;
+    slider.width = kZoomSliderWidth;
+    slider.minimum = 0;
+    slider.maximum = kZoomSliderMax;
+    slider.pageSize = kZoomSliderPage;
+    slider.position = kZoomSliderMiddle;
+    slider.zoomButtons = true;
+    statusBar_.AddSlider(true, ID_ZOOM_SLIDER, LocalizedString(IDS_ZOOM_SLIDER), slider);
+    statusBar_.RecalcLayout();
+    AddCommandUiClient(&statusBar_);
+}
+
+bool CMainFrame::HasZoomSlider() const {
+    return statusBar_.Handle() && statusBar_.FindByIdAs<StatusBarSlider>(ID_ZOOM_SLIDER);
+}
+
+int CMainFrame::ZoomSliderPosition() const {
+    auto* slider = statusBar_.FindByIdAs<StatusBarSlider>(ID_ZOOM_SLIDER);
+    return slider ? slider->Pos() : kZoomSliderMiddle;
+}
+
+void CMainFrame::SetZoomSliderPosition(int position, bool redraw) {
+    if (auto* slider = statusBar_.FindByIdAs<StatusBarSlider>(ID_ZOOM_SLIDER))
+        slider->SetPos(position, redraw);
+}
+
+void CMainFrame::SetZoomPaneText(const std::wstring& text) {
+    if (auto* pane = statusBar_.FindByIdAs<StatusBarPane>(ID_ZOOM_PANE))
+        pane->SetText(text, true);
+}
 
 void CMainFrame::LayoutBars(RECT& area) {
     if (statusBar_.Handle())
@@ -130,21 +175,30 @@ void CMainFrame::SetApplicationLook(unsigned id) {
 }
 
 void CMainFrame::OnStatusText(const std::wstring& text) {
-    if (statusBar_.Handle())
-        statusBar_.SetStatusText(text);
+    if (!statusBar_.Handle())
+        return;
+    if (auto* pane = dynamic_cast<StatusBarPane*>(statusBar_.Ordinary(0)))
+        pane->SetText(text, false);
+    statusBar_.SetInformation(text);
 }
 
 LRESULT CMainFrame::OnDownloadProgress(int progress, int maximum) {
-    if (!statusBar_.Handle() || !statusBar_.ProgressBar())
-        return 1;
-    if (progress == maximum || progress == -1) {
-        if (statusBar_.SetProgressVisible(false))
+    StatusBarElement* element = statusBar_.Handle() ? statusBar_.FindById(ID_DOWNLOAD_PROGRESS) : nullptr;
+    if (element) {
+        const bool show = !(progress == maximum || progress == -1);
+        if (element->Visible() != show) {
+            element->SetVisible(show);
+            statusBar_.RecalcLayout();
             ::InvalidateRect(statusBar_.Handle(), nullptr, TRUE);
-        return 0;
+        }
+        if (!show)
+            return 0;
     }
-    if (!statusBar_.SetProgressVisible(true))
-        ::InvalidateRect(statusBar_.Handle(), nullptr, TRUE);
-    statusBar_.SetProgress(progress, maximum);
+    auto* bar = dynamic_cast<StatusBarProgressBar*>(statusBar_.Extended(0));
+    if (!bar)
+        return 1;
+    bar->SetRange(0, maximum);
+    bar->SetPos(progress, true);
     return 0;
 }
 

@@ -1,24 +1,25 @@
 #pragma once
-// The application's main window: the tabbed frame with the ribbon above (built with its own part), the status bar
-// below, the visual style, status text and download progress that tabs report, the web search, and a few
+// The application's main window: the tabbed frame with the ribbon above (built with its own part), the status
+// bar below, the visual style, status text and download progress that tabs report, the web search, and a few
 // frame-level commands.
 #include "framework/TabbedMainFrame.h"
 #include "mainframe/ApplicationLook.h"
-#include "mainframe/PlainStatusBar.h"
+#include "mainframe/MyMFCRibbonStatusBar.h"
+#include "tabs/ZoomSliderHost.h"
 
 #include <memory>
 #include <string>
 
 namespace movalent {
 
-class CMainFrame : public TabbedMainFrame {
+class CMainFrame : public TabbedMainFrame, public ZoomSliderHost {
 public:
     CMainFrame();
     ~CMainFrame() override;
 
     bool LoadFrame(UINT resourceId, DWORD style) override;
-    // Table 129 first, against the main window, so its shortcuts win over the frame's own table and work while
-    // any child has the focus.
+    // Table 129 first, against the main window, so its shortcuts win over the frame's own table and work
+    // while any child has the focus.
     bool PreTranslateMessage(MSG& msg) override;
 
     // The command id of the current visual style (210 to 218, or whatever was stored) and the look it gives.
@@ -28,15 +29,21 @@ public:
 
     // 9218: the text across the status bar (owned by the sender).
     void OnStatusText(const std::wstring& text);
-    // 9220: shows the progress bar while progress differs from maximum and is not -1. Returns 1 when the status
-    // bar has no progress element, else 0.
+    // 9220: shows the progress bar while progress differs from maximum and is not -1. Returns 1 when the
+    // status bar has no progress element, else 0.
     LRESULT OnDownloadProgress(int progress, int maximum);
     // 9223: opens the web search for text where the "SearchBehaviour" setting says.
     void OnWebSearch(const std::wstring& text);
     // The registered tab-groups message: every tab control gets its maximum tab width again.
     LRESULT OnTabGroupsChanged();
 
-    PlainStatusBar& StatusBar() { return statusBar_; }
+    CMyMFCRibbonStatusBar& StatusBar() { return statusBar_; }
+
+    // The status bar's zoom slider (element 325) and zoom pane (element 323), for the active tab's view.
+    bool HasZoomSlider() const override;
+    int ZoomSliderPosition() const override;
+    void SetZoomSliderPosition(int position, bool redraw) override;
+    void SetZoomPaneText(const std::wstring& text) override;
 
     static constexpr int kMaxTabWidth = 200;
 
@@ -55,7 +62,7 @@ private:
     void OpenInNewDefaultTab(const std::wstring& address);
     void FocusSearch();
 
-    PlainStatusBar statusBar_;
+    CMyMFCRibbonStatusBar statusBar_;
     unsigned applicationLook_;
     VisualLook look_;
 };

@@ -12,6 +12,8 @@
 #include "resource.h"
 #include "tabs/ContainerLayout.h"
 #include "tabs/HeapStringPost.h"
+#include "tabs/Zoom.h"
+#include "tabs/ZoomRules.h"
 
 #include <commctrl.h>
 #include <exdisp.h>
@@ -155,9 +157,9 @@ void CDialogWBContainer::ConnectBrowser() {
     if (FAILED(AdviseConnection(browser.get(), kDWebBrowserEvents, automation_.GetIDispatch(false),
                                 &m_dwEventCookie)))
         m_dwEventCookie = 0;
-    // Wine keeps the RPC endpoint of every apartment that ever marshalled an interface until the process ends,
-    // and serves at most 63 of them: from the 64th tab on, marshalling would hang the tab for good. Nothing reads
-    // the browser's interface from the view yet, so under Wine it is not handed over.
+    // Wine keeps the RPC endpoint of every apartment that ever marshalled an interface until the process
+    // ends, and serves at most 63 of them: from the 64th tab on, marshalling would hang the tab for good.
+    // Nothing reads the browser's interface from the view yet, so under Wine it is not handed over.
     if (RunningUnderWine())
         return;
     ComPtr<IDispatch> application;
@@ -280,14 +282,6 @@ bool CDialogWBContainer::GetSplitterBounds(int, RECT& rect, RECT& bounds) {
     return true;
 }
 
-void CDialogWBContainer::ToggleFennimoxPanel() {
-    // The developer-tools panel is not hosted yet.
-}
-
-bool CDialogWBContainer::CreateFennimoxPanel() {
-    return false;
-}
-
 void CDialogWBContainer::PrintCommand(DWORD command) {
     ComPtr<IOleCommandTarget> target =
         ComPtr<IOleCommandTarget>::Attach(m_browser.Query<IOleCommandTarget>(IID_IOleCommandTarget));
@@ -374,14 +368,18 @@ LRESULT CDialogWBContainer::OnApplyZoom(int percent) {
     ComPtr<IUnknown> html;
     if (!document || FAILED(document->QueryInterface(kIHTMLDocument2, html.put_void())) || !html)
         return 1;
+    if (!IsUsableZoom(percent))
+        return 0; // a zero or negative zoom means nothing; the tab keeps the one it has
     m_nZoom = percent;
     ApplyZoom(document.get(), percent, false);
     return 0;
 }
 
-bool CDialogWBContainer::ApplyZoom(IDispatch*, int, bool) {
-    // Zooming inside the page is not built yet; the percentage is kept for when it is.
-    return false;
+bool CDialogWBContainer::ApplyZoom(IDispatch* document, int percent, bool inFrame) {
+    ComPtr<IHTMLDocument2> html;
+    if (!document || FAILED(document->QueryInterface(__uuidof(IHTMLDocument2), html.put_void())) || !html)
+        return false;
+    return movalent::ApplyZoom(html.get(), percent, inFrame);
 }
 
 void CDialogWBContainer::OnParentNotify(WPARAM wParam, LPARAM lParam) {

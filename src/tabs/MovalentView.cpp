@@ -285,6 +285,11 @@ void CMovalentView::ShowZoom() {
     slider->SetZoomPaneText(Percent(zoom_));
 }
 
+void CMovalentView::OnFrameClosing() {
+    StopBrowserThread();
+    DiscardQueuedReports();
+}
+
 void CMovalentView::OnActivateView(bool activate) {
     View::OnActivateView(activate);
     if (activate)

@@ -25,6 +25,10 @@ public:
 
     void OnInitialUpdate() override;
     void OnActivateView(bool activate) override;
+    // The browser thread stops before the tab row moves activation and focus: focus may sit in a window of
+    // that thread, and a thread that no longer answers would hold the focus change, and the main window, for
+    // ever.
+    void OnFrameClosing() override;
 
     const TabHistory& History() const { return history_; }
     bool Busy() const { return busy_; }

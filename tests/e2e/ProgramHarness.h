@@ -1,6 +1,7 @@
 #pragma once
-// Starts the real Movalent.exe in a program folder of the test's own and drives it from outside, as a user would:
-// commands, keys, message boxes; and reads back what a user sees: tab captions, command states, window texts.
+// Starts the real Movalent.exe in a program folder of the test's own and drives it from outside, as a user
+// would: commands, keys, message boxes; and reads back what a user sees: tab captions, command states, window
+// texts.
 #include <windows.h>
 
 #include <chrono>
@@ -14,12 +15,12 @@ namespace movalent::test {
 
 struct ProgramOptions {
     // A folder whose files are copied beside the program (engine files); empty for none.
-    std::filesystem::path engineFolder;
-    std::vector<std::wstring> arguments;
+    std::filesystem::path engineFolder = {};
+    std::vector<std::wstring> arguments = {};
     // Values written to the "Options" section before the start (and removed again by the harness's reset).
-    std::map<std::wstring, DWORD> intSettings;
-    std::map<std::wstring, std::wstring> stringSettings;
-    std::map<std::wstring, std::wstring> environment;
+    std::map<std::wstring, DWORD> intSettings = {};
+    std::map<std::wstring, std::wstring> stringSettings = {};
+    std::map<std::wstring, std::wstring> environment = {};
 };
 
 // What the program answers to the registered message "Movalent.QueryCommandState".
@@ -32,8 +33,8 @@ public:
     Program& operator=(const Program&) = delete;
     ~Program(); // ends the process if it still runs and removes its folder
 
-    // Lays out the program folder, writes the settings and starts the program; true once its main window exists.
-    // On failure StartError() says what went wrong.
+    // Lays out the program folder, writes the settings and starts the program; true once its main window
+    // exists. On failure StartError() says what went wrong.
     bool Start(const ProgramOptions& options = {});
     const std::wstring& StartError() const { return startError_; }
     const std::filesystem::path& Folder() const { return folder_; }
@@ -63,7 +64,8 @@ public:
     static bool WaitFor(const std::function<bool()>& cond,
                         std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
 
-    // Asks the program to close (WM_CLOSE) and waits; returns its exit code, or -1 when it had to be terminated.
+    // Asks the program to close (WM_CLOSE) and waits; returns its exit code, or -1 when it had to be
+    // terminated.
     int Close(std::chrono::milliseconds timeout = std::chrono::milliseconds(15000));
 
     // Clears every setting of the program from the registry, so each test starts from the defaults.

@@ -27,6 +27,7 @@ set(STANDIN_ENGINE_FOLDERS "")
 set(STANDIN_PAGE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/engine/ProbeReport.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/page/PageAddress.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/document/DomTree.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/page/PageContent.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/page/PageReport.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/page/PageText.cpp
@@ -52,6 +53,7 @@ set(STANDIN_ENGINE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/engine/browser/BrowserDirectives.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/browser/BrowserEmbedding.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/browser/BrowserEvents.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/browser/BrowserHost.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/browser/BrowserNavigation.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/browser/BrowserProperties.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/browser/BrowserWindows.cpp
@@ -61,6 +63,7 @@ set(STANDIN_ENGINE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/engine/browser/FrameBrowser.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/browser/PageLoader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/document/StandInDocument.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/document/HtmlDom.cpp
 )
 
 function(standin_engine_library name)
@@ -179,7 +182,24 @@ if(TARGET wine_StandInBrowserTest)
     standin_use(wine_StandInBrowserTest)
     target_sources(wine_StandInBrowserTest PRIVATE ${CMAKE_SOURCE_DIR}/tests/wine/StandInBrowserHost.cpp)
 endif()
+if(TARGET wine_ZoomTest)
+    standin_use(wine_ZoomTest)
+endif()
 
 # The page rules once more under Wine: there wchar_t is 16 bits wide, so surrogate pairs are real.
 movalent_add_gtest(wine_StandInPageTest SOURCES ${CMAKE_CURRENT_LIST_DIR}/StandInPageTest.cpp ${STANDIN_PAGE_SOURCES})
+target_sources(wine_StandInPageTest PRIVATE ${CMAKE_CURRENT_LIST_DIR}/StandInDomTest.cpp)
 target_include_directories(wine_StandInPageTest PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+
+# The stand-in developer-tools panel (standin/panel/StandInPanel.cpp), in three releases: the current one, one
+# too old to offer the panel interface, and one whose Init fails. Build output standin/builds/<name>.dll; a
+# test registers the one it wants for the current user.
+foreach(variant standin_panel standin_panel_too_old standin_panel_init_fails)
+    add_library(${variant} SHARED ${CMAKE_CURRENT_LIST_DIR}/panel/StandInPanel.cpp)
+    set_target_properties(${variant} PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${STANDIN_ENGINE_BUILDS})
+    target_link_options(${variant} PRIVATE -Wl,--kill-at -s)
+    target_link_libraries(${variant} PRIVATE ole32 oleaut32 uuid user32)
+    add_dependencies(standin_folders ${variant})
+endforeach()
+target_compile_definitions(standin_panel_too_old PRIVATE STANDIN_PANEL_TOO_OLD)
+target_compile_definitions(standin_panel_init_fails PRIVATE STANDIN_PANEL_INIT_FAILS)

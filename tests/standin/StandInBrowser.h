@@ -61,7 +61,17 @@
 //       cancelled, the control destroys its own window (the host's window gets WM_PARENTNOTIFY / WM_DESTROY).
 //   <!--standin: hang-->            a script that never returns: StatusTextChange("A script on this page
 //       does not return"), the page is repainted, then the browser thread spins for ever, pumping nothing.
+//   <!--standin: external NAME ARG...-->  a script calls window.external.NAME(ARG, ...), every ARG a string
+//       (words split at white space): the client site's IDocHostUIHandler::GetExternal, then
+//       GetIDsOfNames(NAME) and Invoke(DISPATCH_METHOD) on the object. A member that shows a message box
+//       holds the browser thread until the box is answered. The outcome goes to the report (external.NAME).
+//   <!--standin: contextmenu-->     a right click on the page: IDocHostUIHandler::ShowContextMenu
+//       (CONTEXT_MENU_DEFAULT); the answer goes to the report (contextMenu).
 //   <frame src=...>, <iframe src=...>  frames, loaded as above.
+//
+// Like the real control, the browser asks its client site for IDocHostUIHandler whenever it opens a
+// top-level page (navigation or refresh) and calls GetHostInfo, with dwFlags and dwDoubleClick preset to
+// 0xFFFFFFFF so that a host that leaves them alone shows.
 //
 // The page the control draws (GDI, in its own window) and its page report say the same. The report is
 // "key=value" lines (format in standin/StandInInterfaces.h) from IStandInBrowser::GetPageReport, and also the
@@ -91,6 +101,23 @@
 //   newWindow.url, newWindow.handledBy
 //                       the last new-window request, and "NewWindow2", "NewWindow3", "NewWindow" or "none"
 //   close               "done" or "cancelled": the last close directive
+//   zoom.runtime        the zoom of the runtime style of the page's BODY (or FRAMESET), as a host set it
+//                       through IHTMLElement2::runtimeStyle and IHTMLStyle3::zoom; "none" when unset
+//   zoom.wrapper        the inline zoom of the body's first element when its id is "__om__fennimox__zoom__"
+//                       (the program's zoom wrapper): "150%", "unset" when it has none; "none" without one
+//   zoom.wrappers       elements with that id anywhere in the document (more than one: wrapped twice)
+//   zoom.wrapsAll       "yes" when the wrapper is the body's only child (it encloses the whole page)
+//   frame.N.zoom.runtime, frame.N.zoom.wrapper, frame.N.zoom.wrappers, frame.N.zoom.wrapsAll
+//                       the same for the document of every opened frame. The zoom keys follow the documents:
+//                       a change a host makes shows (and the page is repainted) when the thread next pumps
+//   host.uiHandler      "yes" or "no": whether the client site offered IDocHostUIHandler when the page was
+//                       opened (absent when the control had no site); with "yes" also host.hostInfo.hr
+//                       (GetHostInfo's answer), host.flags (DOCHOSTUIINFO.dwFlags, "0x00040004") and
+//                       host.doubleClick (decimal)
+//   external.NAME       the page's call of window.external.NAME: "no object (<GetExternal's answer>)",
+//                       "unknown name (<GetIDsOfNames' answer>)", or "dispid N, returned <Invoke's answer>,
+//                       no result" ("a result" when the member gave one). Calls of the page on show only
+//   contextMenu         ShowContextMenu's answer ("0x00000001": the engine's own menu), or "no handler"
 #include "standin/StandInInterfaces.h"
 
 namespace movalent {
@@ -102,7 +129,8 @@ struct IStandInBrowser : public IUnknown {
 
 // Implemented by the document an mshtml copy makes for the HTML document class, besides IStandInObject and
 // IDispatch (which the browser's Document property hands out). The browser reads the page's bytes and gives
-// them to the document, which reads its markup (see standin/engine/page/PageContent.h).
+// them to the document, which reads its markup (see standin/engine/page/PageContent.h). Its document object
+// model is described in standin/engine/document/HtmlDom.h.
 struct IStandInDocument : public IUnknown {
     // A document takes one page; a second Load fails with E_UNEXPECTED.
     virtual HRESULT STDMETHODCALLTYPE Load(LPCWSTR url, const BYTE* bytes, ULONG size) = 0;
@@ -114,6 +142,16 @@ struct IStandInDocument : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetFrameSource(LONG index, BSTR* source) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetDirectiveCount(LONG* count) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetDirective(LONG index, BSTR* name, BSTR* argument) = 0;
+    // The document of this document's next frame, in document order (null: the frame was left empty). The
+    // browser adds them as it opens the frames; the document's frames collection hands them out.
+    virtual HRESULT STDMETHODCALLTYPE AddFrame(IDispatch* frameDocument) = 0;
+    // After every change a host makes to the document's elements or styles, the document posts message to
+    // window (no window: nobody is told).
+    virtual HRESULT STDMETHODCALLTYPE WatchChanges(HWND window, UINT message) = 0;
+    // The zoom as the page report gives it (keys zoom.*): runtime and wrapper zoom texts or "none", the
+    // number of wrappers, and whether the wrapper is the body's only child.
+    virtual HRESULT STDMETHODCALLTYPE GetZoom(BSTR* runtime, BSTR* wrapper, LONG* wrappers,
+                                              BOOL* wrapsAll) = 0;
 };
 
 } // namespace movalent

@@ -348,6 +348,34 @@ TEST(StandInPageReport, BeforeAnyPageOnlyTheBrowserIsDescribed) {
     EXPECT_EQ(L"No page opened yet.", lines[1].text);
 }
 
+TEST(StandInPageReport, HostAnswersFollowTheRestOnlyOnceAsked) {
+    PageSnapshot page = FramedPage();
+    EXPECT_EQ(std::wstring::npos, BuildPageReport(page).find(L"host.")) << "no site, nothing asked";
+
+    page.host.asked = true;
+    std::wstring report = BuildPageReport(page);
+    EXPECT_NE(std::wstring::npos, report.find(L"\nhost.uiHandler=no\n"));
+    EXPECT_EQ(std::wstring::npos, report.find(L"host.flags")) << "no handler, no flags";
+
+    page.host.uiHandler = true;
+    page.host.flags = 0x00040004;
+    page.host.doubleClick = 0;
+    page.host.external = {{L"AddFavorite", L"dispid 1, returned 0x00000000, no result"},
+                          {L"AddChannel", L"no object (0x00000001)"}};
+    page.host.contextMenu = L"0x00000001";
+    report = BuildPageReport(page);
+    const std::wstring tail = L"newWindow.handledBy=NewWindow\n"
+                              L"host.uiHandler=yes\n"
+                              L"host.hostInfo.hr=0x00000000\n"
+                              L"host.flags=0x00040004\n"
+                              L"host.doubleClick=0\n"
+                              L"external.AddFavorite=dispid 1, returned 0x00000000, no result\n"
+                              L"external.AddChannel=no object (0x00000001)\n"
+                              L"contextMenu=0x00000001\n";
+    ASSERT_GE(report.size(), tail.size());
+    EXPECT_EQ(tail, report.substr(report.size() - tail.size()));
+}
+
 TEST(StandInPageReport, ThePaintedPageSaysWhatTheReportSays) {
     PageSnapshot page = FramedPage();
     page.state = L"hanging";

@@ -210,15 +210,34 @@ TEST_F(MovalentApplication, VersionCommandsFollowEngineAvailability) {
     EXPECT_EQ((std::vector<std::wstring>{app_->HomePage()}), StartUrls());
 }
 
-TEST_F(MovalentApplication, OpenInAllVersionsOpensEveryAvailableTickedVersion) {
+TEST_F(MovalentApplication, OpenInAllVersionsOpensTheDialogsAddressInEveryAvailableTickedVersion) {
+    // The dialog ends with the given button after the given address was typed.
+    auto answer = [](int button, const wchar_t* address) {
+        return [button, address](HWND dialog) {
+            ::SetDlgItemTextW(dialog, IDC_OPEN_ALL_URL, address);
+            ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        };
+    };
     app_->Settings()->WriteInt(L"OpenAll_IED", 0);
-    Command(ID_OPEN_ALL_VERSIONS);
+    {
+        WhenDialogShows cancel(answer(IDCANCEL, L"http://cancelled.test/"));
+        Command(ID_OPEN_ALL_VERSIONS);
+    }
+    EXPECT_TRUE(frame_->Tabs().empty()) << "Cancel opens nothing";
+    {
+        WhenDialogShows ok(answer(IDOK, L"http://all.test/"));
+        Command(ID_OPEN_ALL_VERSIONS);
+    }
     size_t expected = 0;
     for (IEVERSION version : {IE_55, IE_6, IE_7, IE_8})
         expected += IsEngineAvailable(version) ? 1 : 0;
-    EXPECT_EQ(expected, frame_->Tabs().size()) << "Default IE is not ticked";
+    EXPECT_EQ(std::vector<std::wstring>(expected, L"http://all.test/"), StartUrls())
+        << "Default IE is not ticked";
     app_->Settings()->WriteInt(L"OpenAll_IED", 1);
-    Command(ID_OPEN_ALL_VERSIONS);
+    {
+        WhenDialogShows ok(answer(IDOK, L"http://again.test/"));
+        Command(ID_OPEN_ALL_VERSIONS);
+    }
     EXPECT_EQ(2 * expected + 1, frame_->Tabs().size());
 }
 
@@ -296,20 +315,31 @@ TEST_F(MovalentApplication, WebSearchOpensWhereTheSettingSays) {
 }
 
 TEST_F(MovalentApplication, StatusTextAndDownloadProgressReachTheStatusBar) {
+    CMyMFCRibbonStatusBar& bar = frame_->StatusBar();
+    auto* pane = bar.FindByIdAs<StatusBarPane>(ID_STATUS_INFO);
+    auto* progress = bar.FindByIdAs<StatusBarProgressBar>(ID_DOWNLOAD_PROGRESS);
+    ASSERT_TRUE(pane && progress);
+    ASSERT_EQ(progress, bar.Extended(0)) << "the progress bar is the first extended element";
+    auto progressShown = [&] {
+        return progress->Visible() && (::GetWindowLongPtrW(progress->Handle(), GWL_STYLE) & WS_VISIBLE) != 0;
+    };
+    EXPECT_FALSE(progressShown());
+
     std::wstring text = L"Loading page";
     ::SendMessageW(frame_->Handle(), kMsgStatusText, reinterpret_cast<WPARAM>(&text), 0);
-    EXPECT_EQ(text, frame_->StatusBar().StatusText());
+    EXPECT_EQ(text, pane->Text());
+    EXPECT_EQ(text, bar.Information());
     EXPECT_EQ(L"Loading page", text) << "the sender keeps its string";
 
     EXPECT_EQ(0, ::SendMessageW(frame_->Handle(), kMsgDownloadProgress, 50, 100));
-    EXPECT_TRUE(frame_->StatusBar().ProgressVisible());
-    EXPECT_EQ(50, ::SendMessageW(frame_->StatusBar().ProgressBar(), PBM_GETPOS, 0, 0));
+    EXPECT_TRUE(progressShown());
+    EXPECT_EQ(50, progress->Pos());
     ::SendMessageW(frame_->Handle(), kMsgDownloadProgress, 100, 100);
-    EXPECT_FALSE(frame_->StatusBar().ProgressVisible());
+    EXPECT_FALSE(progressShown());
     ::SendMessageW(frame_->Handle(), kMsgDownloadProgress, 3, 10);
-    EXPECT_TRUE(frame_->StatusBar().ProgressVisible()) << "the next ordinary report shows it again";
+    EXPECT_TRUE(progressShown()) << "the next ordinary report shows it again";
     ::SendMessageW(frame_->Handle(), kMsgDownloadProgress, static_cast<WPARAM>(-1), 100);
-    EXPECT_FALSE(frame_->StatusBar().ProgressVisible());
+    EXPECT_FALSE(progressShown());
 }
 
 TEST_F(MovalentApplication, TheVisualStyleIsRadioCheckedAndRemembered) {

@@ -130,6 +130,24 @@ std::wstring LocationNameOf(const LoadedDocument& page) {
     return page.title.empty() ? page.url : page.title;
 }
 
+ZoomSnapshot ZoomOf(const LoadedDocument& page) {
+    ZoomSnapshot zoom;
+    ComPtr<IStandInDocument> model;
+    if (!page.document || FAILED(page.document.As(model)) || !model)
+        return zoom;
+    UniqueBstr runtime, wrapper;
+    LONG wrappers = 0;
+    BOOL wrapsAll = FALSE;
+    if (FAILED(model->GetZoom(runtime.put(), wrapper.put(), &wrappers, &wrapsAll)))
+        return zoom;
+    zoom.known = true;
+    zoom.runtime = FromBstr(runtime.get());
+    zoom.wrapper = FromBstr(wrapper.get());
+    zoom.wrappers = wrappers;
+    zoom.wrapsAll = wrapsAll != FALSE;
+    return zoom;
+}
+
 } // namespace
 
 PageSnapshot CBrowserControl::Snapshot() const {
@@ -147,6 +165,7 @@ PageSnapshot CBrowserControl::Snapshot() const {
         snapshot.text = page_.top.text;
         snapshot.error = static_cast<std::uint32_t>(page_.top.error);
         snapshot.origin = page_.top.origin;
+        snapshot.zoom = ZoomOf(page_.top);
         for (const Frame& frame : page_.frames) {
             FrameSnapshot shot;
             shot.url = frame.page.url;
@@ -156,6 +175,7 @@ PageSnapshot CBrowserControl::Snapshot() const {
             shot.opened = frame.opened;
             shot.error = static_cast<std::uint32_t>(frame.page.error);
             shot.origin = frame.page.origin;
+            shot.zoom = ZoomOf(frame.page);
             snapshot.frames.push_back(std::move(shot));
         }
         snapshot.probed = true;
@@ -167,6 +187,7 @@ PageSnapshot CBrowserControl::Snapshot() const {
     snapshot.textSize = textSize_;
     snapshot.print = printed_;
     snapshot.printPreview = previewed_;
+    snapshot.host = host_;
     snapshot.newWindowUrl = newWindowUrl_;
     snapshot.newWindowHandledBy = newWindowHandledBy_;
     snapshot.close = closeAnswer_;
@@ -211,6 +232,9 @@ LRESULT CBrowserControl::OnWindowMessage(HWND window, UINT message, WPARAM wPara
                 return 0;
             case kStepDirective:
                 OnDirective(navigation, static_cast<size_t>(lParam));
+                return 0;
+            case kStepDomChanged:
+                PageChanged();
                 return 0;
             case WM_NCDESTROY:
                 stepsWindow_ = nullptr;

@@ -192,10 +192,11 @@ public:
 
 private:
     enum StepMessage : UINT {
-        kStepBegin = WM_APP + 1,     // wParam: navigation number
-        kStepLoad = WM_APP + 2,      // wParam: navigation number
-        kStepRefresh = WM_APP + 3,   // wParam: navigation number
-        kStepDirective = WM_APP + 4, // wParam: navigation number, lParam: directive index
+        kStepBegin = WM_APP + 1,      // wParam: navigation number
+        kStepLoad = WM_APP + 2,       // wParam: navigation number
+        kStepRefresh = WM_APP + 3,    // wParam: navigation number
+        kStepDirective = WM_APP + 4,  // wParam: navigation number, lParam: directive index
+        kStepDomChanged = WM_APP + 5, // a host changed a document of the page: show it
     };
 
     struct PendingNavigation {
@@ -234,8 +235,11 @@ private:
     void OnRefresh(unsigned navigation);
     // Opens the frames of a document (fireEvents false: a refresh, which fires none); false when the
     // navigation was replaced meanwhile.
-    bool LoadFrames(unsigned navigation, const std::wstring& parentUrl, std::vector<std::wstring> sources,
-                    int depth, bool fireEvents);
+    bool LoadFrames(unsigned navigation, IDispatch* parentDocument, const std::wstring& parentUrl,
+                    std::vector<std::wstring> sources, int depth, bool fireEvents);
+    // Tells document's parent its next frame (null: left empty), and has document report changes.
+    void AdoptFrame(IDispatch* parentDocument, IDispatch* document);
+    void WatchDocument(IDispatch* document);
     void EndStopped();
     void ReplacePage(LoadedDocument top, EngineProbeAnswers probes);
     void DropFrames();
@@ -248,6 +252,11 @@ private:
     void OpenNewWindow(const std::wstring& argument);
     void ClosePage();
     [[noreturn]] void Hang();
+
+    // BrowserHost.cpp: what the engine asks of its host's document-host handler
+    void AskHost(); // GetHostInfo, for every page opened
+    void CallExternal(const std::wstring& argument);
+    void ShowHostContextMenu();
 
     // BrowserControl.cpp
     LRESULT OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -297,6 +306,7 @@ private:
     std::wstring newWindowUrl_;
     std::wstring newWindowHandledBy_;
     std::wstring closeAnswer_;
+    HostSnapshot host_;
     std::wstring statusText_;
     std::map<std::wstring, UniqueVariant> properties_; // PutProperty / GetProperty
 

@@ -13,6 +13,10 @@ void CBrowserControl::OnDirective(unsigned n, size_t index) {
         ClosePage();
     else if (directive.name == L"hang")
         Hang();
+    else if (directive.name == L"external")
+        CallExternal(directive.argument);
+    else if (directive.name == L"contextmenu")
+        ShowHostContextMenu();
 }
 
 void CBrowserControl::OpenNewWindow(const std::wstring& argument) {

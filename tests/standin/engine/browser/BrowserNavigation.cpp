@@ -233,7 +233,7 @@ void CBrowserControl::OnLoad(unsigned n) {
     events_.ProgressChange(kProgressMax / 2, kProgressMax);
     if (!IsCurrent(n))
         return;
-    if (!LoadFrames(n, page_.top.url, page_.top.frameSources, 1, true))
+    if (!LoadFrames(n, page_.top.document.get(), page_.top.url, page_.top.frameSources, 1, true))
         return;
     events_.ProgressChange(kProgressMax, kProgressMax);
     if (!IsCurrent(n))
@@ -274,7 +274,7 @@ void CBrowserControl::OnRefresh(unsigned n) {
     top.error = FAILED(status) ? status : S_OK;
     ReplacePage(std::move(top), RunEngineProbes());
     PageChanged();
-    if (!LoadFrames(n, page_.top.url, page_.top.frameSources, 1, false))
+    if (!LoadFrames(n, page_.top.document.get(), page_.top.url, page_.top.frameSources, 1, false))
         return;
     events_.TitleChange(page_.title);
     if (!IsCurrent(n))
@@ -294,10 +294,12 @@ void CBrowserControl::OnRefresh(unsigned n) {
     ScheduleDirectives(n);
 }
 
-bool CBrowserControl::LoadFrames(unsigned n, const std::wstring& parentUrl, std::vector<std::wstring> sources,
-                                 int depth, bool fireEvents) {
+bool CBrowserControl::LoadFrames(unsigned n, IDispatch* parentDocument, const std::wstring& parentUrl,
+                                 std::vector<std::wstring> sources, int depth, bool fireEvents) {
     if (depth > kDeepestFrame)
         return true;
+    // Held: a host may pump messages inside an event, and a newer navigation then drops the old page.
+    const ComPtr<IDispatch> parent(parentDocument);
     for (const std::wstring& source : sources) {
         if (page_.frames.size() >= kMostFrames)
             return true;
@@ -317,8 +319,10 @@ bool CBrowserControl::LoadFrames(unsigned n, const std::wstring& parentUrl, std:
             const bool cancel = events_.BeforeNavigate2(browser.get(), false, url);
             if (!IsCurrent(n))
                 return false;
-            if (cancel)
+            if (cancel) {
+                AdoptFrame(parent.get(), nullptr);
                 continue;
+            }
             SetStatus(L"Opening " + url);
             if (!IsCurrent(n))
                 return false;
@@ -330,14 +334,18 @@ bool CBrowserControl::LoadFrames(unsigned n, const std::wstring& parentUrl, std:
                 const bool cancel = events_.NavigateError(browser.get(), url, status);
                 if (!IsCurrent(n))
                     return false;
-                if (cancel)
+                if (cancel) {
+                    AdoptFrame(parent.get(), nullptr);
                     continue;
+                }
             }
             bytes = ErrorPageBytes(url, status);
         }
         LoadedDocument document = MakeDocument(url, bytes);
         document.error = FAILED(status) ? status : S_OK;
         browser->SetPage(url, LocationNameOf(document), document.document.get());
+        AdoptFrame(parent.get(), document.document.get());
+        const ComPtr<IDispatch> frameDocument = document.document;
         const std::wstring documentUrl = document.url;
         std::vector<std::wstring> childSources = document.frameSources;
         page_.frames[index].page = std::move(document);
@@ -352,7 +360,7 @@ bool CBrowserControl::LoadFrames(unsigned n, const std::wstring& parentUrl, std:
             if (!IsCurrent(n))
                 return false;
         }
-        if (!LoadFrames(n, documentUrl, std::move(childSources), depth + 1, fireEvents))
+        if (!LoadFrames(n, frameDocument.get(), documentUrl, std::move(childSources), depth + 1, fireEvents))
             return false;
         if (fireEvents) {
             events_.DocumentComplete(browser.get(), url);
@@ -381,8 +389,28 @@ void CBrowserControl::ReplacePage(LoadedDocument top, EngineProbeAnswers probes)
     DropFrames();
     page_.present = true;
     page_.top = std::move(top);
+    WatchDocument(page_.top.document.get());
     page_.title = LocationNameOf(page_.top);
     page_.probes = std::move(probes);
+    AskHost();
+}
+
+void CBrowserControl::AdoptFrame(IDispatch* parentDocument, IDispatch* document) {
+    ComPtr<IStandInDocument> parent;
+    if (parentDocument != nullptr &&
+        SUCCEEDED(parentDocument->QueryInterface(IID_IStandInDocument, parent.put_void())) && parent)
+        parent->AddFrame(document);
+    WatchDocument(document);
+}
+
+void CBrowserControl::WatchDocument(IDispatch* document) {
+    ComPtr<IStandInDocument> model;
+    if (document == nullptr || FAILED(document->QueryInterface(IID_IStandInDocument, model.put_void())) ||
+        !model)
+        return;
+    if (stepsWindow_ == nullptr)
+        stepsWindow_ = CreateStepsWindow(*this);
+    model->WatchChanges(stepsWindow_, kStepDomChanged);
 }
 
 void CBrowserControl::DropFrames() {

@@ -3,6 +3,7 @@
 #include "standin/StandInBrowser.h"
 #include "standin/engine/ComHelpers.h"
 #include "standin/engine/Probes.h"
+#include "standin/engine/document/HtmlDom.h"
 #include "standin/engine/page/PageContent.h"
 #include "standin/engine/page/PageText.h"
 
@@ -13,11 +14,11 @@
 namespace movalent::standin {
 namespace {
 
-// Its IDispatch has no members yet: the document object model comes later; what a host may do with it today
-// is hold it, compare it and ask it for interfaces.
+// Its IDispatch has no members: hosts reach the document through the object model's interfaces, which are
+// faces of this same object (HtmlDom).
 class CStandInDocument final : public IDispatch, public IStandInDocument, public IStandInObject {
 public:
-    explicit CStandInDocument(const CLSID& clsid) : clsid_(clsid) {}
+    explicit CStandInDocument(const CLSID& clsid) : clsid_(clsid), dom_(static_cast<IDispatch*>(this)) {}
     CStandInDocument(const CStandInDocument&) = delete;
     CStandInDocument& operator=(const CStandInDocument&) = delete;
 
@@ -30,10 +31,8 @@ public:
             *result = static_cast<IStandInDocument*>(this);
         else if (IsEqualIID(iid, IID_IStandInObject))
             *result = static_cast<IStandInObject*>(this);
-        else {
-            *result = nullptr;
-            return E_NOINTERFACE;
-        }
+        else
+            return dom_.Query(iid, result);
         AddRef();
         return S_OK;
     }
@@ -78,6 +77,7 @@ public:
             url_ = url;
             content_ = ParsePage(DecodePageBytes(
                 std::string_view(reinterpret_cast<const char*>(bytes), bytes != nullptr ? size : 0)));
+            dom_.Load(content_);
         } catch (...) {
             return E_OUTOFMEMORY;
         }
@@ -124,6 +124,38 @@ public:
         return hr;
     }
 
+    HRESULT STDMETHODCALLTYPE AddFrame(IDispatch* frameDocument) override {
+        return dom_.AddFrame(frameDocument);
+    }
+    HRESULT STDMETHODCALLTYPE WatchChanges(HWND window, UINT message) override {
+        return NoThrow([&] {
+            dom_.Watch([window, message] {
+                if (window != nullptr)
+                    ::PostMessageW(window, message, 0, 0);
+            });
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE GetZoom(BSTR* runtime, BSTR* wrapper, LONG* wrappers, BOOL* wrapsAll) override {
+        if (runtime == nullptr || wrapper == nullptr || wrappers == nullptr || wrapsAll == nullptr)
+            return E_POINTER;
+        *runtime = *wrapper = nullptr;
+        return NoThrow([&] {
+            const ZoomState zoom = dom_.Zoom();
+            HRESULT hr = ReturnBstr(zoom.runtime, runtime);
+            if (SUCCEEDED(hr))
+                hr = ReturnBstr(zoom.wrapper, wrapper);
+            if (FAILED(hr)) {
+                ::SysFreeString(*runtime);
+                *runtime = nullptr;
+                return hr;
+            }
+            *wrappers = static_cast<LONG>(zoom.wrappers);
+            *wrapsAll = zoom.wrapsAll;
+            return S_OK;
+        });
+    }
+
     // IStandInObject
     HRESULT STDMETHODCALLTYPE GetModulePath(BSTR* path) override {
         return ReturnBstr(ThisModulePath(), path);
@@ -156,6 +188,7 @@ private:
     bool loaded_ = false;
     std::wstring url_;
     PageContent content_;
+    HtmlDom dom_;
 };
 
 } // namespace

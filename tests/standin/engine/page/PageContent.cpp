@@ -231,7 +231,36 @@ bool ReadNumericReference(std::wstring_view body, std::uint32_t& cp) {
     return true;
 }
 
+bool IsHeadElement(std::wstring_view name) {
+    return name == L"html" || name == L"head" || name == L"title" || name == L"meta" || name == L"link" ||
+           name == L"style" || name == L"script" || name == L"base" || name == L"body" ||
+           name == L"frameset" || name == L"frame" || name == L"noframes";
+}
+
+PageElement ElementOf(const Tag& tag) {
+    PageElement element;
+    element.tag = tag.name;
+    if (const std::wstring* id = tag.Find(L"id"))
+        element.id = *id;
+    if (const std::wstring* name = tag.Find(L"name"))
+        element.name = *name;
+    if (const std::wstring* style = tag.Find(L"style"))
+        element.style = *style;
+    return element;
+}
+
 } // namespace
+
+std::vector<std::pair<std::wstring, std::wstring>> ParseAttributes(std::wstring_view text) {
+    const std::wstring markup = L"<x " + std::wstring(text) + L">";
+    Tag tag;
+    std::vector<std::pair<std::wstring, std::wstring>> out;
+    if (!ReadTag(markup, 0, tag))
+        return out;
+    for (Attribute& attribute : tag.attributes)
+        out.emplace_back(std::move(attribute.name), std::move(attribute.value));
+    return out;
+}
 
 std::wstring DecodeCharacterReferences(std::wstring_view text) {
     std::wstring out;
@@ -271,6 +300,7 @@ PageContent ParsePage(std::wstring_view s) {
     PageContent page;
     TextBuilder text;
     bool haveTitle = false;
+    bool inBody = false;
     size_t pos = 0;
     while (pos < s.size()) {
         if (s[pos] != L'<') {
@@ -307,6 +337,12 @@ PageContent ParsePage(std::wstring_view s) {
             continue;
         if (tag.name == L"frameset")
             page.frameset = true;
+        if (tag.name == L"body")
+            inBody = true;
+        else if (!page.frameset && (inBody || !IsHeadElement(tag.name))) {
+            inBody = true;
+            page.bodyElements.push_back(ElementOf(tag));
+        }
         if (tag.name == L"frame" || tag.name == L"iframe") {
             const std::wstring* src = tag.Find(L"src");
             page.frames.push_back(src != nullptr ? *src : std::wstring{});
@@ -328,6 +364,8 @@ PageContent ParsePage(std::wstring_view s) {
         }
     }
     page.text = text.Take();
+    if (page.frameset)
+        page.bodyElements.clear();
     return page;
 }
 

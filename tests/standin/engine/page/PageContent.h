@@ -8,6 +8,7 @@
 // standin/StandInBrowser.h); the parser only collects them, in document order.
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace movalent::standin {
@@ -15,6 +16,15 @@ namespace movalent::standin {
 struct PageDirective {
     std::wstring name; // lower case
     std::wstring argument;
+};
+
+// An element inside the page's body, as far as the document model keeps it: the body's elements are modelled
+// as one flat list of its children, which is all that hosts look at (the first of them, and what wraps them).
+struct PageElement {
+    std::wstring tag; // lower case
+    std::wstring id;
+    std::wstring name;
+    std::wstring style; // the inline style text as written
 };
 
 struct PageContent {
@@ -26,9 +36,15 @@ struct PageContent {
     bool frameset = false;            // the page has a <frameset> instead of a body of its own
     std::vector<std::wstring> frames; // src of every <frame> and <iframe>, as written, in document order
     std::vector<PageDirective> directives;
+    // Start tags inside the body in document order: after <body>, or, for a page without one, from the
+    // first tag that cannot stand in a head. Empty for a frameset page.
+    std::vector<PageElement> bodyElements;
 };
 
 PageContent ParsePage(std::wstring_view markup);
+
+// The attributes of a tag's attribute text (NAME="value" ...), names in lower case, values decoded, in order.
+std::vector<std::pair<std::wstring, std::wstring>> ParseAttributes(std::wstring_view text);
 
 // "&amp;", "&#233;", "&#xE9;" and the few named references pages use most; anything else stays as written.
 std::wstring DecodeCharacterReferences(std::wstring_view text);

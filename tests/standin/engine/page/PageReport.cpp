@@ -42,6 +42,25 @@ void AddParagraphs(std::vector<PageLine>& lines, const std::wstring& text, int i
     }
 }
 
+void AddZoom(ProbeReport& report, const std::wstring& prefix, const ZoomSnapshot& zoom) {
+    if (!zoom.known)
+        return;
+    report.Add(prefix + L"zoom.runtime", zoom.runtime);
+    report.Add(prefix + L"zoom.wrapper", zoom.wrapper);
+    report.AddDecimal(prefix + L"zoom.wrappers", zoom.wrappers);
+    report.Add(prefix + L"zoom.wrapsAll", zoom.wrapsAll ? L"yes" : L"no");
+}
+
+// Only a zoom that a host has touched is worth a line on the page.
+void AddZoomLine(std::vector<PageLine>& lines, const ZoomSnapshot& zoom, int indent) {
+    if (!zoom.known || (zoom.runtime == L"none" && zoom.wrapper == L"none" && zoom.wrappers == 0))
+        return;
+    lines.push_back({LineStyle::Detail,
+                     L"Zoom: runtime " + zoom.runtime + L", wrapper " + zoom.wrapper +
+                         (zoom.wrappers > 1 ? L" (" + std::to_wstring(zoom.wrappers) + L" wrappers)" : L""),
+                     indent});
+}
+
 } // namespace
 
 std::wstring VersionName(wchar_t letter) {
@@ -79,6 +98,7 @@ std::wstring BuildPageReport(const PageSnapshot& page) {
         report.Add(L"document.hr", Hex(page.origin.createHr));
         report.Add(L"document.answeredBy", page.origin.answeredBy);
         report.Add(L"document.module", page.origin.module);
+        AddZoom(report, L"", page.zoom);
     }
     report.AddDecimal(L"frames", static_cast<long long>(page.frames.size()));
     for (size_t i = 0; i < page.frames.size(); ++i) {
@@ -93,6 +113,7 @@ std::wstring BuildPageReport(const PageSnapshot& page) {
         report.Add(prefix + L"document.module", frame.origin.module);
         if (frame.error != 0)
             report.Add(prefix + L"error", Hex(frame.error));
+        AddZoom(report, prefix, frame.zoom);
     }
     if (page.probed) {
         for (const ModuleAnswer& module : page.modules) {
@@ -115,6 +136,18 @@ std::wstring BuildPageReport(const PageSnapshot& page) {
     }
     if (!page.close.empty())
         report.Add(L"close", page.close);
+    if (page.host.asked) {
+        report.Add(L"host.uiHandler", page.host.uiHandler ? L"yes" : L"no");
+        if (page.host.uiHandler) {
+            report.Add(L"host.hostInfo.hr", Hex(page.host.hostInfoHr));
+            report.Add(L"host.flags", Hex(page.host.flags));
+            report.AddDecimal(L"host.doubleClick", page.host.doubleClick);
+        }
+    }
+    for (const auto& [name, outcome] : page.host.external)
+        report.Add(L"external." + name, outcome);
+    if (!page.host.contextMenu.empty())
+        report.Add(L"contextMenu", page.host.contextMenu);
     return report.Text();
 }
 
@@ -129,6 +162,7 @@ std::vector<PageLine> BuildPageLines(const PageSnapshot& page) {
         if (page.error != 0)
             lines.push_back({LineStyle::Detail, L"The page could not be opened (status " + Hex(page.error) +
                                                     L"); this is the stand-in's error page."});
+        AddZoomLine(lines, page.zoom, 0);
         AddParagraphs(lines, page.text, 0);
         for (size_t i = 0; i < page.frames.size(); ++i) {
             const FrameSnapshot& frame = page.frames[i];
@@ -140,6 +174,7 @@ std::vector<PageLine> BuildPageLines(const PageSnapshot& page) {
                 continue;
             if (!frame.title.empty())
                 lines.push_back({LineStyle::Title, frame.title, frame.depth});
+            AddZoomLine(lines, frame.zoom, frame.depth);
             AddParagraphs(lines, frame.text, frame.depth);
         }
         lines.push_back({LineStyle::Detail, DocumentSentence(page.origin)});

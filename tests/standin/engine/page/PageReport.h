@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace movalent::standin {
@@ -15,6 +16,16 @@ struct DocumentOrigin {
     std::wstring module;     // file name of the copy whose code made the document
 };
 
+// A document's zoom as a host left it (standin/engine/document/DomTree.h); unknown for a document that is
+// not the stand-in's.
+struct ZoomSnapshot {
+    bool known = false;
+    std::wstring runtime;
+    std::wstring wrapper;
+    long wrappers = 0;
+    bool wrapsAll = false;
+};
+
 struct FrameSnapshot {
     std::wstring url;
     std::wstring title;
@@ -23,6 +34,7 @@ struct FrameSnapshot {
     bool opened = false; // false: left empty (its navigation was cancelled)
     std::uint32_t error = 0;
     DocumentOrigin origin;
+    ZoomSnapshot zoom;
 };
 
 // A module that LoadLibraryW handed the browser for a standard name.
@@ -31,6 +43,18 @@ struct ModuleAnswer {
     std::wstring file; // "6shtml.dll"; empty when the load failed
     std::wstring path;
     std::uint32_t error = 0;
+};
+
+// What the browser learnt from its host's document-host handler (IDocHostUIHandler) for the page on show.
+struct HostSnapshot {
+    bool asked = false;     // a page was opened while the control had a site
+    bool uiHandler = false; // the site offered the handler
+    std::uint32_t hostInfoHr = 0;
+    std::uint32_t flags = 0; // DOCHOSTUIINFO as GetHostInfo left it
+    std::uint32_t doubleClick = 0;
+    // window.external calls of the page's directives, in order: member name, outcome.
+    std::vector<std::pair<std::wstring, std::wstring>> external;
+    std::wstring contextMenu; // ShowContextMenu's answer, when the page asked
 };
 
 struct PageSnapshot {
@@ -45,6 +69,7 @@ struct PageSnapshot {
     std::wstring text;
     std::uint32_t error = 0;
     DocumentOrigin origin;
+    ZoomSnapshot zoom;
     std::vector<FrameSnapshot> frames;
     bool probed = false;
     std::vector<ModuleAnswer> modules;
@@ -57,6 +82,7 @@ struct PageSnapshot {
     std::wstring newWindowUrl;
     std::wstring newWindowHandledBy;
     std::wstring close;
+    HostSnapshot host;
 };
 
 // "IE 5.5" for '5', "IE 6" ... "IE 8"; "an unknown version" for anything else.

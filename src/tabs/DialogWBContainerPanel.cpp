@@ -1,0 +1,118 @@
+// The developer-tools panel of a tab's container: created on first use, shown and hidden as a column left of
+// the page, and asked to show the page's source.
+#include "app/InternalMessages.h"
+#include "app/LanguageTable.h"
+#include "app/MakerAddresses.h"
+#include "app/MovalentApp.h"
+#include "app/Settings.h"
+#include "app/VersionInfo.h"
+#include "engine/EngineLoader.h"
+#include "framework/Application.h"
+#include "framework/Handles.h"
+#include "framework/MessageBox.h"
+#include "framework/Shell.h"
+#include "resource.h"
+#include "tabs/DialogWBContainer.h"
+
+#include <exdisp.h>
+
+namespace movalent {
+
+namespace {
+
+// The panel is missing or unusable: the user may go and get the current one.
+void OfferPanelDownload(HWND owner, unsigned textId) {
+    if (ShowMessageBox(owner, LocalizedString(textId), MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+        ShellOpen(FennimoxDownloadPage());
+}
+
+template <typename T> void ReleaseInto(T*& pointer) {
+    if (T* old = pointer) {
+        pointer = nullptr;
+        old->Release();
+    }
+}
+
+} // namespace
+
+bool CDialogWBContainer::CreateFennimoxPanel() {
+    ComPtr<IWebBrowser2> browser =
+        ComPtr<IWebBrowser2>::Attach(m_browser.Query<IWebBrowser2>(IID_IWebBrowser2));
+    if (!browser)
+        return false;
+
+    // The panel is told the engine the page really runs on; Default IE is the installed one.
+    const EngineRecord* engine = GetCurrentEngine();
+    IEVERSION version = engine ? engine->version : IE_DEFAULT;
+    if (version == IE_DEFAULT)
+        version = GetInstalledEngineVersion();
+    HMODULE urlmon = engine ? engine->hUrlmon : nullptr;
+
+    ComPtr<IDispatch> object;
+    if (FAILED(::CoCreateInstance(CLSID_FennimoxPanel, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                  object.put_void())) ||
+        !object) {
+        OfferPanelDownload(Handle(), IDS_FENNIMOX_NOT_FOUND);
+        return false;
+    }
+
+    // Both interfaces or neither: a half-held panel would be taken for a created one next time.
+    object->QueryInterface(IID_IFennimoxPanel, reinterpret_cast<void**>(&m_pPanel));
+    object->QueryInterface(IID_IDockingWindow, reinterpret_cast<void**>(&m_pPanelDockingWindow));
+    if (!m_pPanel || !m_pPanelDockingWindow) {
+        ReleaseInto(m_pPanel);
+        ReleaseInto(m_pPanelDockingWindow);
+        OfferPanelDownload(Handle(), IDS_FENNIMOX_TOO_OLD);
+        return false;
+    }
+
+    BSTR title = nullptr;
+    if (FAILED(m_pPanel->Init(Handle(), browser.get(), version, &title))) {
+        ::SysFreeString(title);
+        // Let go, so the next toggle or view-source tries a fresh panel instead of using one that never
+        // started.
+        ReleaseInto(m_pPanel);
+        ReleaseInto(m_pPanelDockingWindow);
+        ShowMessageBox(Handle(), LocalizedString(IDS_FENNIMOX_INIT_FAILED), MB_ICONERROR);
+        return false;
+    }
+
+    m_strPanelTitle = title ? std::wstring(title, ::SysStringLen(title)) : std::wstring();
+    ::SysFreeString(title);
+    if (m_panelTitle.Handle())
+        m_panelTitle.SetText(L"  " + m_strPanelTitle);
+    HWND panelWindow = nullptr;
+    m_hPanelWnd = SUCCEEDED(m_pPanelDockingWindow->GetWindow(&panelWindow)) ? panelWindow : nullptr;
+    Application* app = Application::Current();
+    m_pPanel->SetMainWindow(app ? app->MainWindowHandle() : nullptr);
+    m_pPanel->SetUrlmonModule(urlmon);
+    m_pPanel->Run();
+    return true;
+}
+
+void CDialogWBContainer::ToggleFennimoxPanel() {
+    if (m_bPanelShown) {
+        m_bPanelShown = false;
+        m_pPanelDockingWindow->ShowDW(FALSE);
+        for (Window* part :
+             {static_cast<Window*>(&m_splitter), static_cast<Window*>(&m_closeButton), &m_panelTitle})
+            if (part->Handle())
+                ::ShowWindow(part->Handle(), SW_HIDE);
+    } else {
+        if (!m_pPanel && !CreateFennimoxPanel())
+            return;
+        m_bPanelShown = true;
+        m_pPanelDockingWindow->ShowDW(TRUE);
+        for (Window* part :
+             {static_cast<Window*>(&m_splitter), static_cast<Window*>(&m_closeButton), &m_panelTitle})
+            if (part->Handle())
+                ::ShowWindow(part->Handle(), SW_SHOW);
+        CMovalentApp* app = CMovalentApp::Get();
+        SettingsStore* settings = app ? app->Settings() : nullptr;
+        m_splitter.position = settings ? ReadVertLeftSplitter(*settings) : kDefaultVertLeftSplitter;
+    }
+    LayoutChildren();
+    PostToView(kMsgPanelShown, m_bPanelShown ? 1 : 0, 0);
+}
+
+} // namespace movalent
