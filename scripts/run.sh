@@ -36,6 +36,10 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
         sleep 0.5
     done
     sleep "${MOVALENT_SETTLE_SECONDS:-3}"
+    # The last tab opened is the active one; for a command line that opens every version that is Default IE,
+    # whose page this machine may not render. Ctrl+Tab brings the first tab (the oldest engine) to the front.
+    xdotool search --name "^Movalent" windowfocus --sync key ctrl+Tab >/dev/null 2>&1 || true
+    sleep 1
     import -window root "$MOVALENT_SHOT"
     wineserver -k
     wait

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake make python3 g++ googletest libgtest-dev libcapstone-dev
-          g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 fonts-wine xvfb x11-utils imagemagick)
+          g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 fonts-wine xvfb x11-utils xdotool imagemagick)
 
 missing=()
 for p in "${packages[@]}"; do
