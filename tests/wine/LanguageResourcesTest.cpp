@@ -2,6 +2,7 @@
 #include "app/LanguageFile.h"
 #include "app/LanguageTable.h"
 #include "app/Localisation.h"
+#include "ResourceStrings.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
@@ -11,25 +12,9 @@
 #include <set>
 
 using namespace movalent;
+using movalent::testing::ResourceStringIds;
 
 namespace {
-
-BOOL CALLBACK CollectBundle(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) {
-    if (!IS_INTRESOURCE(name))
-        return TRUE;
-    unsigned first = (static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(name)) - 1) * 16;
-    for (unsigned id = first; id < first + 16; ++id)
-        if (!LoadResourceString(id).empty())
-            reinterpret_cast<std::set<unsigned>*>(param)->insert(id);
-    return TRUE;
-}
-
-// Every string identifier the program's resources define, from the string bundles (16 strings each).
-std::set<unsigned> ResourceStringIds() {
-    std::set<unsigned> ids;
-    ::EnumResourceNamesW(nullptr, RT_STRING, CollectBundle, reinterpret_cast<LONG_PTR>(&ids));
-    return ids;
-}
 
 std::string ReadFile(const std::wstring& path) {
     std::optional<std::string> bytes = ReadWholeFile(path);
@@ -94,7 +79,8 @@ TEST_F(TranslationFromDisk, MissingFileLeavesEnglish) {
 
 TEST_F(TranslationFromDisk, SingleStringReaderFindsTheLanguageName) {
     WriteUtf16(L"SPANISH.lang", L"# comment\r\n124:Espa\u00f1ol\r\n124:second\r\n");
-    std::optional<std::wstring> name = ReadLanguageFileString(L"Languages\\SPANISH.lang", dir_.wstring(), 124);
+    std::optional<std::wstring> name =
+        ReadLanguageFileString(L"Languages\\SPANISH.lang", dir_.wstring(), 124);
     ASSERT_TRUE(name.has_value());
     EXPECT_EQ(L"Espa\u00f1ol", *name);
     EXPECT_FALSE(ReadLanguageFileString(L"Languages\\NONE.lang", dir_.wstring(), 124).has_value());

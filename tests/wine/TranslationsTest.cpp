@@ -3,6 +3,7 @@
 #include "app/LanguageFile.h"
 #include "app/LanguageTable.h"
 #include "app/Localisation.h"
+#include "ResourceStrings.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
@@ -13,24 +14,9 @@
 #include <vector>
 
 using namespace movalent;
+using movalent::testing::ResourceStringIds;
 
 namespace {
-
-BOOL CALLBACK CollectBundle(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) {
-    if (!IS_INTRESOURCE(name))
-        return TRUE;
-    unsigned first = (static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(name)) - 1) * 16;
-    for (unsigned id = first; id < first + 16; ++id)
-        if (!LoadResourceString(id).empty())
-            reinterpret_cast<std::set<unsigned>*>(param)->insert(id);
-    return TRUE;
-}
-
-std::set<unsigned> ResourceStringIds() {
-    std::set<unsigned> ids;
-    ::EnumResourceNamesW(nullptr, RT_STRING, CollectBundle, reinterpret_cast<LONG_PTR>(&ids));
-    return ids;
-}
 
 // The marks a translator must carry over: line breaks (they split a command's description from its tooltip
 // and a tab template's fields), printf fields and tabs, in order; and how many accelerator marks there are.
