@@ -156,6 +156,8 @@ TEST_F(Tabs, CtrlWClosesTheActiveTab) {
     program.PressKeys({VK_CONTROL, 'W'});
     ASSERT_TRUE(WaitForTabCount(program, 1));
     EXPECT_NE(active, program.TabCaptions().front());
+    // The tab row hands activation to the remaining tab just after the closed one is gone.
+    EXPECT_TRUE(Program::WaitFor([&] { return program.ActiveTab() == program.Tabs().front(); }));
     EXPECT_EQ(program.TabCaptions().front(), program.WindowText(program.ActiveTab()));
     EXPECT_EQ(0, program.Close());
 }
