@@ -18,9 +18,12 @@ set(MOVALENT_PORTABLE_SOURCES
     src/framework/CommandTarget.cpp
     src/framework/DialogTemplate.cpp
     src/framework/DocumentString.cpp
+    src/framework/RibbonLayoutRules.cpp
     src/framework/StatusBarLayout.cpp
     src/framework/TabLayout.cpp
     src/mainframe/ApplicationLook.cpp
+    src/mainframe/LookColours.cpp
+    src/mainframe/RibbonStrings.cpp
     src/mainframe/Favorit.cpp
     src/mainframe/InternetShortcut.cpp
     src/mainframe/OpenAllRules.cpp
@@ -77,6 +80,14 @@ set(MOVALENT_WINDOWS_SOURCES
     src/framework/Shell.cpp
     src/framework/StatusBar.cpp
     src/framework/StatusBarElements.cpp
+    src/framework/ImageStrip.cpp
+    src/framework/RibbonBar.cpp
+    src/framework/RibbonBarLayout.cpp
+    src/framework/RibbonBarMenus.cpp
+    src/framework/RibbonBarPaint.cpp
+    src/framework/RibbonCategory.cpp
+    src/framework/RibbonComboBox.cpp
+    src/framework/RibbonElement.cpp
     src/framework/TabRow.cpp
     src/framework/TabbedMainFrame.cpp
     src/framework/UiThread.cpp
@@ -88,6 +99,10 @@ set(MOVALENT_WINDOWS_SOURCES
     src/mainframe/FavoritMenu.cpp
     src/mainframe/FavoritesManager.cpp
     src/mainframe/MyMFCRibbonStatusBar.cpp
+    src/mainframe/MFCRibbonGoogleSearch.cpp
+    src/mainframe/MainFrameRibbon.cpp
+    src/mainframe/MyMFCRibbonBar.cpp
+    src/mainframe/MyMFCRibbonButton.cpp
     src/tabs/DialogFMX.cpp
     src/tabs/ContainerFontCache.cpp
     src/tabs/DialogWBContainer.cpp

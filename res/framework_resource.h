@@ -12,4 +12,7 @@
 #define IDC_WINDOWS_ACTIVATE            30502
 #define IDC_WINDOWS_CLOSE               30503
 
+/* The ribbon's tab row context menu. */
+#define IDS_RIBBON_MINIMIZE             30510
+
 #endif /* MOVALENT_FRAMEWORK_RESOURCE_H */

@@ -1,5 +1,7 @@
 #include "framework/Menu.h"
 
+#include "framework/Window.h"
+
 #include <utility>
 
 namespace movalent {
@@ -16,6 +18,12 @@ Menu& Menu::operator=(Menu&& other) noexcept {
 
 Menu::~Menu() {
     Destroy();
+}
+
+bool Menu::Load(UINT id) {
+    Destroy();
+    menu_ = ::LoadMenuW(Window::ResourceInstance(), MAKEINTRESOURCEW(id));
+    return menu_ != nullptr;
 }
 
 bool Menu::CreatePopup() {

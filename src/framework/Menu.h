@@ -16,6 +16,10 @@ public:
     Menu& operator=(Menu&& other) noexcept;
     ~Menu();
 
+    // The menu resource id of the program in place of whatever was held; false when there is none.
+    bool Load(UINT id);
+    // The popup at position of the held menu (it stays the held menu's); null when there is none.
+    HMENU SubMenu(int position) const { return menu_ ? ::GetSubMenu(menu_, position) : nullptr; }
     // An empty popup in place of whatever was held; false when the system cannot make one.
     bool CreatePopup();
     HMENU Handle() const { return menu_; }

@@ -75,6 +75,7 @@ bool TabbedMainFrame::LoadFrame(UINT resourceId, DWORD style) {
             ::SetWindowPlacement(Handle(), &placement);
         }
     }
+    LoadBarState();
     return true;
 }
 
@@ -334,6 +335,7 @@ void TabbedMainFrame::OnClose() {
         placement.length = sizeof(placement);
         if (::GetWindowPlacement(Handle(), &placement))
             app->StoreWindowPlacement(placement);
+        SaveBarState();
     }
     DestroyWindow();
 }

@@ -85,6 +85,10 @@ protected:
     // Derived frames place their bars in area and take the space they use off it.
     virtual void LayoutBars(RECT& area);
     virtual void OnClose();
+    // The bars' own state in the workspace (a ribbon's minimized state): restored at the end of LoadFrame, stored
+    // when the frame closes.
+    virtual void LoadBarState() {}
+    virtual void SaveBarState() {}
     void UpdateFrameTitle();
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

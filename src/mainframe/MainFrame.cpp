@@ -8,6 +8,7 @@
 #include "framework/Document.h"
 #include "framework/TabRow.h"
 #include "framework/View.h"
+#include "mainframe/LookColours.h"
 #include "mainframe/UrlEncode.h"
 #include "resource.h"
 #include "tabs/MovalentDoc.h"
@@ -19,6 +20,7 @@ namespace {
 
 constexpr wchar_t kApplicationLookValue[] = L"ApplicationLook";
 constexpr UINT kStatusBarId = 0xE801;
+constexpr UINT kRibbonBarId = 0xE806;
 constexpr int kProgressWidth = 90;
 constexpr int kProgressHeight = 22;
 constexpr int kZoomSliderWidth = 100;
@@ -46,6 +48,7 @@ CMainFrame::CMainFrame() {
 
 CMainFrame::~CMainFrame() {
     RemoveCommandUiClient(&statusBar_);
+    RemoveCommandUiClient(&ribbonBar_);
     // While the status bar and the rest of this object still exist.
     if (Handle())
         DestroyWindow();
@@ -66,7 +69,10 @@ void CMainFrame::RegisterCommands() {
 bool CMainFrame::LoadFrame(UINT resourceId, DWORD style) {
     if (!TabbedMainFrame::LoadFrame(resourceId, style))
         return false;
-    // The ribbon's minimize toggle is named from the restored ribbon state here once the ribbon exists.
+    // The workspace may have restored a minimized ribbon.
+    if (ribbonToggleCategory_)
+        ribbonToggleCategory_->SetName(
+            LocalizedString(ribbonBar_.HideElements() ? IDS_SHOW_RIBBON : IDS_MINIMIZE_RIBBON));
     return true;
 }
 
@@ -90,8 +96,11 @@ int CMainFrame::OnCreate(CREATESTRUCTW& create) {
     tabs.documentMenu = true;
     EnableTabbedGroups(tabs);
     // 4 and 5. The ribbon.
-    if (CreateRibbonBar())
+    if (ribbonBar_.CreateBar(Handle(), kRibbonBarId)) {
+        ribbonBar_.SetColours(RibbonColoursForLook(look_));
         BuildRibbon();
+        AddCommandUiClient(&ribbonBar_);
+    }
     // 6 and 7. The status bar.
     if (!statusBar_.CreateBar(Handle(), kStatusBarId))
         return -1;
@@ -99,16 +108,12 @@ int CMainFrame::OnCreate(CREATESTRUCTW& create) {
     // 8 and 9. Docking and menu images: the frame keeps no panes and no menus with images.
     // 10. The windows-management dialog.
     EnableWindowsDialog(ID_WINDOW_MANAGER, LocalizedString(IDS_WINDOWS_DIALOG), true, false);
-    // 11. The search box's margins are set when the ribbon builds it.
+    // 11. No margins inside the search box's edit.
+    if (searchBox_ && searchBox_->GetEditWindow())
+        ::SendMessageW(searchBox_->GetEditWindow(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
     RecalcLayout();
     return 0;
 }
-
-bool CMainFrame::CreateRibbonBar() {
-    return true;
-}
-
-void CMainFrame::BuildRibbon() {}
 
 void CMainFrame::BuildStatusBar() {
     statusBar_.AddPane(false, ID_STATUS_INFO, L"", LocalizedString(IDS_STATUS_INFO), {false, L"", true});
@@ -150,8 +155,20 @@ void CMainFrame::SetZoomPaneText(const std::wstring& text) {
 }
 
 void CMainFrame::LayoutBars(RECT& area) {
+    if (ribbonBar_.Handle())
+        ribbonBar_.Place(area);
     if (statusBar_.Handle())
         statusBar_.Place(area);
+}
+
+void CMainFrame::LoadBarState() {
+    if (ribbonBar_.Handle())
+        ribbonBar_.LoadState();
+}
+
+void CMainFrame::SaveBarState() {
+    if (ribbonBar_.Handle())
+        ribbonBar_.SaveState();
 }
 
 bool CMainFrame::PreTranslateMessage(MSG& msg) {
@@ -166,6 +183,7 @@ void CMainFrame::SetApplicationLook(unsigned id) {
     HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     applicationLook_ = id;
     look_ = ApplyLookCommand(look_, id);
+    ribbonBar_.SetColours(RibbonColoursForLook(look_));
     if (Handle())
         ::RedrawWindow(Handle(), nullptr, nullptr,
                        RDW_ALLCHILDREN | RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME | RDW_ERASE);
@@ -248,7 +266,8 @@ LRESULT CMainFrame::OnTabGroupsChanged() {
 }
 
 void CMainFrame::FocusSearch() {
-    // The search box lives on the ribbon, which is not built yet.
+    if (searchBox_)
+        searchBox_->FocusSearch();
 }
 
 LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -265,6 +284,13 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (auto text = AdoptHeapString(wParam))
             OnWebSearch(*text);
         return 0;
+    case WM_SYSCOMMAND:
+        // Without a menu bar, Alt and F10 belong to the ribbon.
+        if ((wParam & 0xFFF0) == SC_KEYMENU && ribbonBar_.Handle()) {
+            ribbonBar_.OnKeyMenu(static_cast<wchar_t>(lParam));
+            return 0;
+        }
+        return TabbedMainFrame::WindowProc(message, wParam, lParam);
     default:
         return TabbedMainFrame::WindowProc(message, wParam, lParam);
     }

@@ -3,7 +3,10 @@
 // bar below, the visual style, status text and download progress that tabs report, the web search, and a few
 // frame-level commands.
 #include "framework/TabbedMainFrame.h"
+#include "framework/ImageStrip.h"
 #include "mainframe/ApplicationLook.h"
+#include "mainframe/MFCRibbonGoogleSearch.h"
+#include "mainframe/MyMFCRibbonBar.h"
 #include "mainframe/MyMFCRibbonStatusBar.h"
 #include "tabs/ZoomSliderHost.h"
 
@@ -38,6 +41,10 @@ public:
     LRESULT OnTabGroupsChanged();
 
     CMyMFCRibbonStatusBar& StatusBar() { return statusBar_; }
+    CMyMFCRibbonBar& Ribbon() { return ribbonBar_; }
+    // The category whose tab minimizes and restores the ribbon; null until the ribbon is built.
+    RibbonCategory* RibbonToggleCategory() const { return ribbonToggleCategory_; }
+    CMFCRibbonGoogleSearch* SearchBox() const { return searchBox_; }
 
     // The status bar's zoom slider (element 325) and zoom pane (element 323), for the active tab's view.
     bool HasZoomSlider() const override;
@@ -51,18 +58,27 @@ protected:
     void PreCreateWindow(DWORD& style, DWORD& exStyle) override;
     int OnCreate(CREATESTRUCTW& create) override;
     void LayoutBars(RECT& area) override;
+    void LoadBarState() override;
+    void SaveBarState() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void RegisterCommands();
-    // Parts built elsewhere: the ribbon (nothing yet) and what belongs on the status bar.
-    bool CreateRibbonBar();
     void BuildRibbon();
+    void AddNavigatePanel(RibbonCategory& home);
+    void AddNewPanel(RibbonCategory& home);
+    void AddDevToolsCategory();
+    void AddOptionsCategory();
+    void AddTabRowElements();
     void BuildStatusBar();
     void OpenInNewDefaultTab(const std::wstring& address);
     void FocusSearch();
 
     CMyMFCRibbonStatusBar statusBar_;
+    CMyMFCRibbonBar ribbonBar_{*this};
+    ImageStrip panelImages_;
+    RibbonCategory* ribbonToggleCategory_ = nullptr;
+    CMFCRibbonGoogleSearch* searchBox_ = nullptr;
     unsigned applicationLook_;
     VisualLook look_;
 };

@@ -1,0 +1,203 @@
+// Where the ribbon's elements go.
+#include "framework/RibbonBar.h"
+#include "framework/RibbonLayoutRules.h"
+#include "framework/RibbonMetrics.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+namespace movalent {
+
+namespace {
+
+int TextWidth(HDC dc, const std::wstring& text) {
+    std::wstring shown = WithoutMnemonic(text);
+    SIZE size = {};
+    ::GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
+    return size.cx;
+}
+
+constexpr int kArrowRoom = 10;
+
+} // namespace
+
+int RibbonBar::LargeButtonWidth(HDC dc, const RibbonElement& element) const {
+    auto measure = [dc](const std::wstring& text) { return TextWidth(dc, text); };
+    std::vector<std::wstring> lines = SplitLabel(element.Text(), measure);
+    int width = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        int line = measure(lines[i]);
+        // The drop-down arrow follows the last line.
+        if (i + 1 == lines.size() && element.GetDropDown() != RibbonElement::DropDown::None)
+            line += kArrowRoom;
+        width = std::max(width, line);
+    }
+    return std::max(ribbon::kLargeButtonMin, width + 2 * ribbon::kButtonPadding);
+}
+
+int RibbonBar::TabElementWidth(HDC dc, const RibbonElement& element) const {
+    if (auto* box = dynamic_cast<const RibbonComboBox*>(&element))
+        return box->Width() + ribbon::kComboArrowWidth + 2;
+    int width = 2 * ribbon::kButtonPadding + TextWidth(dc, element.Text());
+    if (element.Image() >= 0)
+        width += ribbon::kSmallImage + (element.Text().empty() ? 0 : ribbon::kButtonPadding);
+    if (element.GetDropDown() != RibbonElement::DropDown::None)
+        width += kArrowRoom;
+    return width;
+}
+
+void RibbonBar::RecalcLayout() {
+    if (!Handle())
+        return;
+    RECT client = ClientRect();
+    HDC dc = ::GetDC(Handle());
+    HGDIOBJ old = ::SelectObject(dc, font_ ? font_.get() : ::GetStockObject(DEFAULT_GUI_FONT));
+    LayoutTabRow(dc, client.right);
+    LayoutPanels(dc, client.right);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(Handle(), dc);
+    if (hot_ && std::find(ShownElements().begin(), ShownElements().end(), hot_) == ShownElements().end())
+        hot_ = nullptr;
+    UpdateTooltips();
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void RibbonBar::LayoutTabRow(HDC dc, int width) {
+    using namespace ribbon;
+    const bool panelsShown = !hideElements_ || peeking_;
+    if (panelsShown)
+        appButton_.Place({kAppButtonLeft, 1, kAppButtonLeft + appSize_.cx, 1 + appSize_.cy}, true);
+    else
+        appButton_.Place({(kAppButtonColumn - kMinimizedAppButton) / 2, 2,
+                          (kAppButtonColumn + kMinimizedAppButton) / 2, 2 + kMinimizedAppButton},
+                         true);
+    int x = kAppButtonColumn;
+    for (auto& button : quickAccess_) {
+        const int top = (kTabRowHeight - kQuickAccessSize) / 2;
+        button->Place({x, top, x + kQuickAccessSize, top + kQuickAccessSize}, true);
+        x += kQuickAccessSize + 2;
+    }
+    x += 8;
+    for (auto& category : categories_) {
+        const int tabWidth = TextWidth(dc, category->Name()) + 2 * kTabPadding;
+        category->Tab().Place({x, kTabRowHeight - kTabHeight, x + tabWidth, kTabRowHeight}, true);
+        x += tabWidth + 2;
+    }
+    const int tabsEnd = x;
+    int right = width - 4;
+    for (auto it = tabElements_.rbegin(); it != tabElements_.rend(); ++it) {
+        RibbonElement& element = **it;
+        const int elementWidth = TabElementWidth(dc, element);
+        const int top = (kTabRowHeight - kTabRowElementHeight) / 2;
+        RECT rect = {right - elementWidth, top, right, top + kTabRowElementHeight};
+        // Elements that would cover the tabs give way.
+        const bool fits = rect.left >= tabsEnd && element.Visible();
+        if (auto* box = dynamic_cast<RibbonComboBox*>(&element)) {
+            element.SetRect(rect);
+            if (HWND edit = box->Window()) {
+                RECT editRect = {rect.left + 3, rect.top + 3, rect.right - kComboArrowWidth - 1, rect.bottom - 3};
+                ::MoveWindow(edit, editRect.left, editRect.top, editRect.right - editRect.left,
+                             editRect.bottom - editRect.top, TRUE);
+                ::ShowWindow(edit, fits ? SW_SHOWNA : SW_HIDE);
+            }
+        } else {
+            element.Place(rect, fits);
+        }
+        if (!fits)
+            element.SetRect({});
+        right = rect.left - 4;
+    }
+}
+
+void RibbonBar::LayoutPanels(HDC dc, int width) {
+    using namespace ribbon;
+    for (auto& category : categories_)
+        for (auto& panel : category->Panels()) {
+            panel->SetRect({});
+            panel->CollapsedButton().SetRect({});
+            for (auto& element : panel->Elements())
+                element->Place({}, false);
+        }
+    const bool panelsShown = !hideElements_ || peeking_;
+    panelArea_ = panelsShown ? RECT{0, kTabRowHeight, width, kTabRowHeight + kPanelAreaHeight} : RECT{};
+    if (!panelsShown || !active_)
+        return;
+    const int top = kTabRowHeight + kPanelMargin;
+    const int bottom = kTabRowHeight + kPanelAreaHeight - kPanelMargin;
+    std::vector<int> widths;
+    for (auto& panel : active_->Panels()) {
+        int content = kPanelMargin;
+        for (auto& element : panel->Elements())
+            content += LargeButtonWidth(dc, *element) + 1;
+        widths.push_back(std::max(content + kPanelMargin, TextWidth(dc, panel->Name()) + 16));
+    }
+    std::vector<bool> collapsed =
+        CollapsePanels(widths, kCollapsedPanelWidth, kPanelMargin, width - kAppButtonColumn - kPanelMargin);
+    int x = kAppButtonColumn;
+    for (size_t i = 0; i < active_->Panels().size(); ++i) {
+        RibbonPanel& panel = *active_->Panels()[i];
+        panel.SetCollapsed(collapsed[i]);
+        const int panelWidth = collapsed[i] ? kCollapsedPanelWidth : widths[i];
+        panel.SetRect({x, top, x + panelWidth, bottom});
+        if (collapsed[i]) {
+            panel.CollapsedButton().SetRect({x + 2, top + 2, x + panelWidth - 2, bottom - kPanelCaption});
+        } else {
+            int buttonX = x + kPanelMargin;
+            for (auto& element : panel.Elements()) {
+                const int buttonWidth = LargeButtonWidth(dc, *element);
+                element->Place({buttonX, top + 2, buttonX + buttonWidth, bottom - kPanelCaption - 1}, true);
+                element->SetVisible(true);
+                buttonX += buttonWidth + 1;
+            }
+        }
+        x += panelWidth + kPanelMargin;
+    }
+}
+
+std::vector<RibbonElement*> RibbonBar::ShownElements() const {
+    std::vector<RibbonElement*> shown;
+    shown.push_back(const_cast<RibbonElement*>(&appButton_));
+    for (auto& button : quickAccess_)
+        shown.push_back(button.get());
+    for (auto& category : categories_)
+        shown.push_back(&category->Tab());
+    if (active_ && (!hideElements_ || peeking_))
+        for (auto& panel : active_->Panels()) {
+            if (panel->Collapsed()) {
+                shown.push_back(&panel->CollapsedButton());
+                continue;
+            }
+            for (auto& element : panel->Elements())
+                shown.push_back(element.get());
+        }
+    for (auto& element : tabElements_)
+        if (!::IsRectEmpty(&element->Rect()))
+            shown.push_back(element.get());
+    return shown;
+}
+
+void RibbonBar::UpdateTooltips() {
+    if (!tooltips_)
+        return;
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = Handle();
+    for (size_t i = 0; i < tipElements_.size(); ++i) {
+        tool.uId = i;
+        ::SendMessageW(tooltips_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    tipElements_.clear();
+    for (RibbonElement* element : ShownElements()) {
+        if (::IsRectEmpty(&element->Rect()) || element->Window())
+            continue;
+        tool.uFlags = TTF_SUBCLASS;
+        tool.uId = tipElements_.size();
+        tool.rect = element->Rect();
+        tool.lpszText = LPSTR_TEXTCALLBACKW;
+        ::SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        tipElements_.push_back(element);
+    }
+}
+
+} // namespace movalent

@@ -1,0 +1,153 @@
+// What the ribbon holds: the application menu, the Home, Dev Tools and Options categories, the tab that
+// minimizes the ribbon, the search box, the style menu and About at the right end, and Close on the quick access
+// toolbar.
+#include "app/LanguageTable.h"
+#include "app/MovalentApp.h"
+#include "framework/Menu.h"
+#include "mainframe/MainFrame.h"
+#include "mainframe/MyMFCRibbonButton.h"
+#include "mainframe/RibbonStrings.h"
+#include "resource.h"
+
+namespace movalent {
+
+namespace {
+
+constexpr SIZE kApplicationButtonSize = {45, 45};
+constexpr int kSearchBoxWidth = 160;
+constexpr int kPanelNavigateIcon = 29;
+constexpr int kPanelNewIcon = 30;
+constexpr int kPanelFavoritesIcon = 28;
+constexpr int kPanelPlainIcon = 0;
+
+// A button whose label is its command's own string (the part after the line break).
+std::unique_ptr<CMyMFCRibbonButton> CommandButton(unsigned id, int image) {
+    auto button = std::make_unique<CMyMFCRibbonButton>(static_cast<int>(id), CommandLabel(LocalizedString(id)));
+    button->SetImage(image);
+    return button;
+}
+
+std::unique_ptr<CMyMFCRibbonButton> LabelledButton(unsigned id, unsigned label, int image) {
+    auto button = std::make_unique<CMyMFCRibbonButton>(static_cast<int>(id), LocalizedString(label));
+    button->SetImage(image);
+    return button;
+}
+
+// Sub-items from the first popup of a menu resource.
+void SetMenuFromResource(RibbonElement& element, UINT menuId, bool splitButton) {
+    Menu menu;
+    if (menu.Load(menuId))
+        element.SetMenu(menu.SubMenu(0), splitButton);
+}
+
+} // namespace
+
+void CMainFrame::BuildRibbon() {
+    panelImages_.Load(IDB_PANEL_ICONS, 16);
+    ribbonBar_.SetPanelImages(&panelImages_);
+
+    ribbonBar_.SetApplicationButton(IDB_APP_BUTTON, L"\nf", LocalizedString(IDS_FILE), kApplicationButtonSize);
+    RibbonCategory* menu = ribbonBar_.AddMainCategory(LocalizedString(IDS_FILE), IDB_APP_MENU_SMALL,
+                                                      IDB_APP_MENU_LARGE);
+    auto close = std::make_unique<CMyMFCRibbonButton>(ID_CLOSE_DOCUMENT, LocalizedString(IDS_MENU_CLOSE));
+    close->SetImage(9);
+    menu->AddElement(std::move(close));
+    auto exit = std::make_unique<CMyMFCRibbonMainPanelButton>(ID_EXIT_PROGRAM, LocalizedString(IDS_MENU_EXIT));
+    exit->SetImage(15);
+    menu->AddElement(std::move(exit));
+
+    RibbonCategory* home =
+        ribbonBar_.AddCategory(LocalizedString(IDS_CATEGORY_HOME), IDB_CATEGORY_SMALL, IDB_CATEGORY_LARGE);
+    AddNavigatePanel(*home);
+    AddNewPanel(*home);
+    RibbonPanel* favorites = home->AddPanel(LocalizedString(IDS_FAVORITES), kPanelFavoritesIcon);
+    auto favoritesButton = LabelledButton(ID_FAVORITES, IDS_FAVORITES, 8);
+    if (CMovalentApp* app = CMovalentApp::Get())
+        favoritesButton->SetMenu(app->FavoritesMenu(), false);
+    favoritesButton->SetDropDown(RibbonElement::DropDown::Menu);
+    favorites->Add(std::move(favoritesButton));
+    AddDevToolsCategory();
+    AddOptionsCategory();
+
+    ribbonToggleCategory_ = ribbonBar_.AddCategory(
+        LocalizedString(ribbonBar_.HideElements() ? IDS_SHOW_RIBBON : IDS_MINIMIZE_RIBBON), IDB_CATEGORY_SMALL,
+        IDB_CATEGORY_LARGE);
+    AddTabRowElements();
+    ribbonBar_.SetQuickAccessCommands({ID_CLOSE_DOCUMENT});
+    ribbonBar_.RecalcLayout();
+}
+
+void CMainFrame::AddNavigatePanel(RibbonCategory& home) {
+    RibbonPanel* navigate = home.AddPanel(LocalizedString(IDS_PANEL_NAVIGATE), kPanelNavigateIcon);
+    auto previous = LabelledButton(ID_NAV_PREVIOUS, IDS_PREVIOUS, 3);
+    SetMenuFromResource(*previous, IDR_PREVIOUS_MENU, true);
+    navigate->Add(std::move(previous));
+    auto next = LabelledButton(ID_NAV_NEXT, IDS_NEXT, 4);
+    SetMenuFromResource(*next, IDR_NEXT_MENU, true);
+    navigate->Add(std::move(next));
+    auto refresh = LabelledButton(ID_NAV_REFRESH, IDS_REFRESH, 5);
+    SetMenuFromResource(*refresh, IDR_REFRESH_MENU, true);
+    navigate->Add(std::move(refresh));
+    navigate->Add(LabelledButton(ID_NAV_STOP, IDS_STOP, 6));
+    navigate->Add(LabelledButton(ID_NAV_HOME, IDS_HOME, 7));
+    navigate->Add(CommandButton(ID_CLOSE_ALL_TABS, 22));
+    navigate->Add(CommandButton(ID_CLOSE_OTHER_TABS, 23));
+}
+
+void CMainFrame::AddNewPanel(RibbonCategory& home) {
+    RibbonPanel* newPanel = home.AddPanel(LocalizedString(IDS_PANEL_NEW), kPanelNewIcon);
+    newPanel->Add(CommandButton(ID_NEW_IE55, 15));
+    newPanel->Add(CommandButton(ID_NEW_IE6, 16));
+    newPanel->Add(CommandButton(ID_NEW_IE7, 17));
+    newPanel->Add(CommandButton(ID_NEW_IE8, 18));
+    newPanel->Add(CommandButton(ID_NEW_IE_DEFAULT, 20));
+    newPanel->Add(CommandButton(ID_OPEN_ALL_VERSIONS, 19));
+}
+
+void CMainFrame::AddDevToolsCategory() {
+    RibbonCategory* tools =
+        ribbonBar_.AddCategory(LocalizedString(IDS_CATEGORY_DEV_TOOLS), IDB_CATEGORY_SMALL, IDB_CATEGORY_LARGE);
+    RibbonPanel* fennimox = tools->AddPanel(L"Fennimox", kPanelPlainIcon);
+    fennimox->Add(CommandButton(ID_TOGGLE_FENNIMOX, 21));
+    fennimox->Add(CommandButton(ID_VIEW_SOURCE, 24));
+    RibbonPanel* engine = tools->AddPanel(L"IE", kPanelPlainIcon);
+    auto textSize = CommandButton(ID_TEXT_SIZE, 25);
+    SetMenuFromResource(*textSize, IDR_TEXT_SIZE_MENU, false);
+    engine->Add(std::move(textSize));
+}
+
+void CMainFrame::AddOptionsCategory() {
+    RibbonCategory* options =
+        ribbonBar_.AddCategory(LocalizedString(IDS_CATEGORY_OPTIONS), IDB_CATEGORY_SMALL, IDB_CATEGORY_LARGE);
+    RibbonPanel* print = options->AddPanel(LocalizedString(IDS_PANEL_PRINT), kPanelPlainIcon);
+    print->Add(CommandButton(ID_PRINT_PREVIEW_PAGE, 14));
+    print->Add(CommandButton(ID_PRINT_PAGE, 13));
+    RibbonPanel* internet = options->AddPanel(LocalizedString(IDS_INTERNET_OPTIONS), kPanelPlainIcon);
+    internet->Add(LabelledButton(ID_INTERNET_OPTIONS, IDS_INTERNET_OPTIONS, 11));
+    RibbonPanel* program = options->AddPanel(LocalizedString(IDS_PANEL_MOVALENT_OPTIONS), kPanelPlainIcon);
+    program->Add(LabelledButton(ID_CONFIGURE, IDS_CONFIGURE_MOVALENT, 12));
+    program->Add(LabelledButton(ID_SHOW_ABOUT, IDS_ABOUT, 9));
+    program->Add(LabelledButton(ID_CHECK_VERSION, IDS_CHECK_VERSION, 10));
+}
+
+void CMainFrame::AddTabRowElements() {
+    const std::wstring searchLabel = LocalizedString(IDS_WEB_SEARCH);
+    auto search = std::make_unique<CMFCRibbonGoogleSearch>(-1, true, kSearchBoxWidth, searchLabel);
+    search->SetToolTipText(searchLabel);
+    searchBox_ = search.get();
+    ribbonBar_.AddToTabs(std::move(search));
+
+    auto style = std::make_unique<CMyMFCRibbonButton>(-1, LocalizedString(IDS_STYLE));
+    SetMenuFromResource(*style, IDR_STYLE_MENU, false);
+    style->SetMenuOnRight(true);
+    style->SetToolTipText(LocalizedString(IDS_STYLE_TOOLTIP));
+    style->SetDescription(LocalizedString(IDS_STYLE_DESCRIPTION));
+    ribbonBar_.AddToTabs(std::move(style));
+
+    auto about = std::make_unique<CMyMFCRibbonButton>(ID_SHOW_ABOUT, LocalizedString(IDS_ABOUT));
+    about->SetOwnStrip(&panelImages_, 0);
+    about->SetToolTipText(LocalizedString(ID_SHOW_ABOUT));
+    ribbonBar_.AddToTabs(std::move(about));
+}
+
+} // namespace movalent

@@ -1,0 +1,68 @@
+#include "mainframe/MyMFCRibbonButton.h"
+
+#include "app/LanguageTable.h"
+#include "framework/Application.h"
+#include "mainframe/MainFrame.h"
+#include "mainframe/RibbonStrings.h"
+#include "resource.h"
+#include "tabs/MovalentView.h"
+
+namespace movalent {
+
+namespace {
+
+constexpr size_t kRefreshSeparatorPosition = 2;
+
+CMovalentView* ActiveTabView(CMainFrame& frame) {
+    return dynamic_cast<CMovalentView*>(frame.ActiveView());
+}
+
+} // namespace
+
+void UpdateCommandTooltip(RibbonElement& element) {
+    if (!element.SendsCommand())
+        return;
+    std::wstring text = LocalizedString(static_cast<unsigned>(element.Id()));
+    if (text.empty())
+        return;
+    CommandTip tip = CommandTipFromString(text);
+    element.SetToolTipText(tip.tooltip);
+    element.SetDescription(tip.description);
+}
+
+void CMyMFCRibbonButton::OnShowPopupMenu() {
+    Application* app = Application::Current();
+    auto* frame = app ? dynamic_cast<CMainFrame*>(app->MainWindow()) : nullptr;
+    if (!frame || !frame->Handle())
+        return;
+    if (Id() == ID_NAV_PREVIOUS || Id() == ID_NAV_NEXT) {
+        CMovalentView* view = ActiveTabView(*frame);
+        if (!view)
+            return;
+        const TabHistory& history = view->History();
+        std::vector<const CHistoryObj*> entries =
+            Id() == ID_NAV_PREVIOUS ? history.BackList() : history.ForwardList();
+        if (entries.empty())
+            return;
+        RemoveAllSubItems();
+        for (const CHistoryObj* entry : entries) {
+            // A page without a title is named by its address; "&" in either is shown as it is.
+            std::wstring text = entry->title.empty() ? entry->url : entry->title;
+            std::wstring shown;
+            for (wchar_t c : text)
+                shown += c == L'&' ? std::wstring(L"&&") : std::wstring(1, c);
+            AddSubItem(std::make_unique<RibbonButton>(static_cast<int>(entry->commandId), shown));
+        }
+    } else if (Id() != ID_FAVORITES && !subItemLabelsDone_) {
+        subItemLabelsDone_ = true;
+        for (const auto& item : SubItems())
+            if (item->SendsCommand())
+                if (std::wstring text = LocalizedString(static_cast<unsigned>(item->Id())); !text.empty())
+                    item->SetText(text);
+        if (Id() == ID_NAV_REFRESH && SubItems().size() > kRefreshSeparatorPosition)
+            AddSubItem(std::make_unique<RibbonSeparator>(), static_cast<int>(kRefreshSeparatorPosition));
+    }
+    RibbonButton::OnShowPopupMenu();
+}
+
+} // namespace movalent
