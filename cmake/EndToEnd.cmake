@@ -2,7 +2,7 @@
 # They share the per-user settings of the Wine prefix, so they run one at a time (and never beside the Wine tests
 # that write the same settings).
 add_library(movalent_e2e_harness STATIC tests/e2e/ProgramHarness.cpp tests/e2e/PageFolder.cpp
-            tests/e2e/TabInspection.cpp)
+            tests/e2e/TabInspection.cpp tests/e2e/Screenshot.cpp tests/e2e/RibbonInspection.cpp)
 target_compile_definitions(movalent_e2e_harness PUBLIC MOVALENT_TEST_BIN_DIR="Z:${MOVALENT_BIN}")
 target_include_directories(movalent_e2e_harness PUBLIC ${CMAKE_SOURCE_DIR}/tests/e2e)
 
@@ -11,6 +11,19 @@ foreach(test ${MOVALENT_E2E_TESTS})
     movalent_add_gtest(e2e_${name} SOURCES ${test} res/movalent.rc LIBS movalent_e2e_harness movalent_core)
     add_dependencies(e2e_${name} Movalent english_lang)
     set_tests_properties(e2e_${name} PROPERTIES RESOURCE_LOCK user_settings)
+    standin_use(e2e_${name})
+endforeach()
+
+# End-to-end tests that take pictures of the program run with a virtual screen of their own (they save their
+# pictures in the build folder's "screenshots").
+foreach(test ${MOVALENT_SCREENSHOT_TESTS})
+    get_filename_component(name ${test} NAME_WE)
+    add_executable(e2e_${name} ${test} res/movalent.rc)
+    target_link_libraries(e2e_${name} PRIVATE movalent_e2e_harness movalent_core movalent_gtest)
+    set_target_properties(e2e_${name} PROPERTIES CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run-x11.sh)
+    add_test(NAME e2e_${name}
+             COMMAND e2e_${name} --gtest_output=xml:${MOVALENT_REPORT_DRIVE}${MOVALENT_TEST_REPORTS}/e2e_${name}.xml)
+    add_dependencies(e2e_${name} Movalent english_lang)
     standin_use(e2e_${name})
 endforeach()
 

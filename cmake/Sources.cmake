@@ -146,6 +146,7 @@ set(MOVALENT_NATIVE_TESTS
     tests/unit/FrameRulesTest.cpp
     tests/unit/TabLayoutTest.cpp
     tests/unit/StatusBarLayoutTest.cpp
+    tests/unit/RibbonRulesTest.cpp
     tests/unit/WindowExternalMapsTest.cpp
     tests/unit/TabRulesTest.cpp
     tests/unit/OptionsChoicesTest.cpp
@@ -189,4 +190,10 @@ set(MOVALENT_E2E_TESTS
     tests/e2e/FennimoxPanelEndToEndTest.cpp
     tests/e2e/BrowserTabEndToEndTest.cpp
     tests/e2e/OptionsEndToEndTest.cpp
+    tests/e2e/RibbonEndToEndTest.cpp
+)
+
+# End-to-end tests with pictures of the program, under a virtual screen.
+set(MOVALENT_SCREENSHOT_TESTS
+    tests/e2e/ScreenshotsEndToEndTest.cpp
 )

@@ -3,6 +3,8 @@
 #include "framework/Handles.h"
 #include "standin/engine/ThisModule.h"
 
+#include <algorithm>
+#include <map>
 #include <mutex>
 
 namespace movalent::standin {
@@ -78,11 +80,24 @@ HWND CreateStepsWindow(WindowOwner& owner) {
 void PaintPage(HDC dc, const RECT& area, const std::vector<PageLine>& lines, int textSize) {
     ::FillRect(dc, &area, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
     const int points = PointSize(textSize);
-    UniqueGdiObject heading = MakeFont(dc, points + 2, true);
-    UniqueGdiObject title = MakeFont(dc, points + 1, true);
-    UniqueGdiObject body = MakeFont(dc, points, false);
-    UniqueGdiObject detail = MakeFont(dc, points > 7 ? points - 1 : points, false);
-    const HGDIOBJ previousFont = ::SelectObject(dc, body.get());
+    // One font per style and zoom, made when a line first needs it.
+    std::map<std::pair<LineStyle, int>, UniqueGdiObject> fonts;
+    auto fontFor = [&](const PageLine& line) {
+        auto& font = fonts[{line.style, line.zoom}];
+        if (!font) {
+            int size = points;
+            if (line.style == LineStyle::Heading)
+                size = points + 2;
+            else if (line.style == LineStyle::Title)
+                size = points + 1;
+            else if (line.style == LineStyle::Detail && points > 7)
+                size = points - 1;
+            size = std::clamp(size * line.zoom / 100, 1, 400);
+            font = MakeFont(dc, size, line.style == LineStyle::Heading || line.style == LineStyle::Title);
+        }
+        return font.get();
+    };
+    const HGDIOBJ previousFont = ::GetCurrentObject(dc, OBJ_FONT);
     const int previousMode = ::SetBkMode(dc, TRANSPARENT);
     const COLORREF previousColour = ::GetTextColor(dc);
 
@@ -92,24 +107,12 @@ void PaintPage(HDC dc, const RECT& area, const std::vector<PageLine>& lines, int
     for (const PageLine& line : lines) {
         if (y >= area.bottom)
             break;
-        HGDIOBJ font = body.get();
         COLORREF colour = RGB(0, 0, 0);
-        switch (line.style) {
-        case LineStyle::Heading:
-            font = heading.get();
+        if (line.style == LineStyle::Heading)
             colour = RGB(0xA0, 0x20, 0x20);
-            break;
-        case LineStyle::Title:
-            font = title.get();
-            break;
-        case LineStyle::Body:
-            break;
-        case LineStyle::Detail:
-            font = detail.get();
+        else if (line.style == LineStyle::Detail)
             colour = RGB(0x50, 0x50, 0x50);
-            break;
-        }
-        ::SelectObject(dc, font);
+        ::SelectObject(dc, fontFor(line));
         ::SetTextColor(dc, colour);
         RECT box = {area.left + kMargin + line.indent * kIndent, y, area.right - kMargin, area.bottom};
         if (box.right <= box.left)

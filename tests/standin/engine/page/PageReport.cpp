@@ -31,13 +31,27 @@ std::wstring DocumentSentence(const DocumentOrigin& origin) {
            L".";
 }
 
-void AddParagraphs(std::vector<PageLine>& lines, const std::wstring& text, int indent) {
+double PercentFactor(const std::wstring& value) {
+    if (value.empty() || value == L"none")
+        return 1.0;
+    wchar_t* end = nullptr;
+    double number = std::wcstod(value.c_str(), &end);
+    if (end == value.c_str() || number <= 0)
+        return 1.0;
+    return (end && *end == L'%') ? number / 100.0 : number;
+}
+
+int Percent(double factor) {
+    return static_cast<int>(factor * 100.0 + 0.5);
+}
+
+void AddParagraphs(std::vector<PageLine>& lines, const std::wstring& text, int indent, int zoom) {
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find(L'\n', start);
         if (end == std::wstring::npos)
             end = text.size();
-        lines.push_back({LineStyle::Body, text.substr(start, end - start), indent});
+        lines.push_back({LineStyle::Body, text.substr(start, end - start), indent, zoom});
         start = end + 1;
     }
 }
@@ -62,6 +76,12 @@ void AddZoomLine(std::vector<PageLine>& lines, const ZoomSnapshot& zoom, int ind
 }
 
 } // namespace
+
+double ZoomFactor(const ZoomSnapshot& zoom) {
+    if (!zoom.known)
+        return 1.0;
+    return PercentFactor(zoom.runtime) * PercentFactor(zoom.wrapper);
+}
 
 std::wstring VersionName(wchar_t letter) {
     switch (letter) {
@@ -157,13 +177,15 @@ std::vector<PageLine> BuildPageLines(const PageSnapshot& page) {
     if (!page.hasPage) {
         lines.push_back({LineStyle::Detail, L"No page opened yet."});
     } else {
-        lines.push_back({LineStyle::Title, page.title});
+        // The document's own title and text are drawn at its zoom, so that a picture of the page shows it.
+        const double topZoom = ZoomFactor(page.zoom);
+        lines.push_back({LineStyle::Title, page.title, 0, Percent(topZoom)});
         lines.push_back({LineStyle::Detail, L"Address: " + page.url});
         if (page.error != 0)
             lines.push_back({LineStyle::Detail, L"The page could not be opened (status " + Hex(page.error) +
                                                     L"); this is the stand-in's error page."});
         AddZoomLine(lines, page.zoom, 0);
-        AddParagraphs(lines, page.text, 0);
+        AddParagraphs(lines, page.text, 0, Percent(topZoom));
         for (size_t i = 0; i < page.frames.size(); ++i) {
             const FrameSnapshot& frame = page.frames[i];
             lines.push_back({LineStyle::Detail,
@@ -172,10 +194,12 @@ std::vector<PageLine> BuildPageLines(const PageSnapshot& page) {
                              frame.depth});
             if (!frame.opened)
                 continue;
+            // A frame sits inside the top document, so its zoom multiplies the top one.
+            const int frameZoom = Percent(topZoom * ZoomFactor(frame.zoom));
             if (!frame.title.empty())
-                lines.push_back({LineStyle::Title, frame.title, frame.depth});
+                lines.push_back({LineStyle::Title, frame.title, frame.depth, frameZoom});
             AddZoomLine(lines, frame.zoom, frame.depth);
-            AddParagraphs(lines, frame.text, frame.depth);
+            AddParagraphs(lines, frame.text, frame.depth, frameZoom);
         }
         lines.push_back({LineStyle::Detail, DocumentSentence(page.origin)});
     }

@@ -1,0 +1,204 @@
+// Pictures of the main window as a user sees it: the ribbon in each Office 2007 style, minimized and restored, a
+// history drop-down open, and a stand-in page at several zoom percentages. Each picture is saved in the build
+// folder's "screenshots" for people to look at; the tests also check the pixels that show each effect.
+#include "PageFolder.h"
+#include "ProgramHarness.h"
+#include "Screenshot.h"
+#include "StandInWindows.h"
+#include "TabInspection.h"
+#include "app/InternalMessages.h"
+#include "mainframe/LookColours.h"
+#include "resource.h"
+#include "standin/StandInTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace movalent;
+using namespace movalent::test;
+
+namespace {
+
+constexpr UINT kMsgApplyZoom = WM_USER + 0x2007;
+constexpr int kRibbonFullHeight = 124;
+constexpr int kRibbonMinimizedHeight = 28;
+
+class Screenshots : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!ScreenshotsAvailable())
+            GTEST_SKIP() << "no screen: the test command runs these under a virtual display";
+        Program::ResetSettings();
+    }
+    void TearDown() override { Program::ResetSettings(); }
+
+    HWND OpenPage(const std::wstring& page, const std::wstring& title) {
+        ProgramOptions options;
+        options.engineFolder = standin::testing::StandInFolder(L"full");
+        options.arguments = {L"-IE7", page};
+        if (!program.Start(options)) {
+            ADD_FAILURE() << program.StartError();
+            return nullptr;
+        }
+        ::ShowWindow(program.MainWindow(), SW_MAXIMIZE);
+        return WaitForPage(title);
+    }
+    HWND WaitForPage(const std::wstring& title) const {
+        HWND found = nullptr;
+        Program::WaitFor([&] {
+            HWND tab = program.ActiveTab();
+            found = tab && PageValue(tab, L"title") == title && PageValue(tab, L"state") == L"complete" ? tab
+                                                                                                         : nullptr;
+            return found != nullptr;
+        });
+        return found;
+    }
+
+    HWND Ribbon() const { return ::FindWindowExW(program.MainWindow(), nullptr, L"MovalentRibbonBar", nullptr); }
+    LRESULT Ask(RibbonQuery question, unsigned argument = 0) const {
+        static const UINT message = ::RegisterWindowMessageW(kQueryRibbonMessageName);
+        return ::SendMessageW(Ribbon(), message, MAKEWPARAM(question, argument), 0);
+    }
+    // A click at a point the ribbon reported (packed x | y << 16, client coordinates).
+    void Click(LRESULT packed) const {
+        ::PostMessageW(Ribbon(), WM_LBUTTONDOWN, MK_LBUTTON, static_cast<LPARAM>(packed));
+        ::PostMessageW(Ribbon(), WM_LBUTTONUP, 0, static_cast<LPARAM>(packed));
+    }
+    int RibbonHeight() const {
+        RECT rect = {};
+        ::GetWindowRect(Ribbon(), &rect);
+        return rect.bottom - rect.top;
+    }
+    ScreenImage Picture(const std::string& name) const {
+        std::optional<ScreenImage> image = CaptureWindow(program.MainWindow());
+        EXPECT_TRUE(image) << name;
+        if (!image)
+            return {};
+        EXPECT_TRUE(SavePng(*image, ScreenshotFolder() / (name + ".png"))) << name;
+        return *image;
+    }
+    // A pixel of the ribbon (client coordinates) in a picture of the main window; black outside it.
+    std::uint32_t RibbonPixel(const ScreenImage& image, int x, int y) const {
+        POINT point = {x, y};
+        ::ClientToScreen(Ribbon(), &point);
+        return image.AtScreen(point).value_or(0);
+    }
+
+    PageFolder pages;
+    Program program;
+};
+
+bool Near(std::uint32_t pixel, std::uint32_t colourBgr, int tolerance) {
+    const int red = static_cast<int>(colourBgr & 0xFF), green = static_cast<int>((colourBgr >> 8) & 0xFF),
+              blue = static_cast<int>((colourBgr >> 16) & 0xFF);
+    return std::abs(static_cast<int>((pixel >> 16) & 0xFF) - red) <= tolerance &&
+           std::abs(static_cast<int>((pixel >> 8) & 0xFF) - green) <= tolerance &&
+           std::abs(static_cast<int>(pixel & 0xFF) - blue) <= tolerance;
+}
+
+TEST_F(Screenshots, RibbonInEachOffice2007StyleMinimizedAndRestored) {
+    ASSERT_TRUE(OpenPage(pages.WritePage(L"styles.html", "Styles", "<p>The ribbon in every style.</p>"), L"Styles"));
+    const std::pair<unsigned, const char*> styles[] = {
+        {ID_LOOK_OFFICE_2007_BLUE, "blue"},
+        {ID_LOOK_OFFICE_2007_BLACK, "black"},
+        {ID_LOOK_OFFICE_2007_SILVER, "silver"},
+        {ID_LOOK_OFFICE_2007_AQUA, "aqua"},
+    };
+    for (const auto& [command, name] : styles) {
+        program.PostCommand(command);
+        ASSERT_TRUE(Program::WaitFor([&] { return (program.CommandState(command) & kCommandRadio) != 0; })) << name;
+        ScreenImage image = Picture(std::string("ribbon-") + name);
+        // The top of the tab row, between the last tab and the search box, shows the style's own colour.
+        RibbonColours colours = RibbonColoursForLook(ApplyLookCommand(VisualLook{}, command));
+        EXPECT_TRUE(Near(RibbonPixel(image, 600, 1), colours.tabRowTop, 12))
+            << name << ": " << std::hex << RibbonPixel(image, 600, 1);
+    }
+
+    ASSERT_EQ(kRibbonFullHeight, RibbonHeight());
+    const LRESULT toggle = Ask(kRibbonCategoryPoint, 3);
+    ASSERT_NE(0, toggle);
+    Click(toggle);
+    ASSERT_TRUE(Program::WaitFor([&] { return Ask(kRibbonMinimized) == 1; }));
+    EXPECT_EQ(kRibbonMinimizedHeight, RibbonHeight());
+    Picture("ribbon-minimized");
+    Click(Ask(kRibbonCategoryPoint, 3));
+    ASSERT_TRUE(Program::WaitFor([&] { return Ask(kRibbonMinimized) == 0; }));
+    EXPECT_EQ(kRibbonFullHeight, RibbonHeight());
+    Picture("ribbon-restored");
+    EXPECT_EQ(0, program.Close());
+}
+
+HWND OpenMenu(DWORD processId) {
+    HWND menu = nullptr;
+    Program::WaitFor([&] {
+        for (menu = ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); menu;
+             menu = ::FindWindowExW(nullptr, menu, L"#32768", nullptr)) {
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(menu, &owner);
+            if (owner == processId && ::IsWindowVisible(menu))
+                return true;
+        }
+        return false;
+    });
+    return menu;
+}
+
+TEST_F(Screenshots, HistoryDropDownOpen) {
+    const std::wstring one = pages.WritePage(L"one.html", "First page");
+    const std::wstring two = pages.WritePage(L"two.html", "Second page");
+    const std::wstring three = pages.WritePage(L"three.html", "Third page");
+    ASSERT_TRUE(OpenPage(one, L"First page"));
+    for (const auto& [address, title] : {std::pair{two, L"Second page"}, std::pair{three, L"Third page"}}) {
+        program.PressKeys({VK_MENU, 'D'});
+        ::Sleep(150);
+        SetAddressText(program.ActiveTab(), address);
+        program.PressKeys({VK_RETURN});
+        ASSERT_TRUE(WaitForPage(title));
+    }
+    ASSERT_TRUE(Program::WaitFor([&] { return (Ask(kRibbonElementState, ID_NAV_PREVIOUS) & 1) != 0; }));
+    Click(Ask(kRibbonElementArrow, ID_NAV_PREVIOUS));
+    HWND menu = OpenMenu(program.ProcessId());
+    ASSERT_TRUE(menu);
+    ASSERT_EQ(2, Ask(kRibbonMenuItemCount));
+    Picture("history-menu");
+    ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(Program::WaitFor([&] { return !::IsWindowVisible(menu); }));
+    EXPECT_EQ(0, program.Close());
+}
+
+// How much of the page is drawn in black: the page's own title and text, whose size follows the zoom.
+size_t InkOfPage(const ScreenImage& image, HWND page) {
+    RECT pageRect = {};
+    ::GetWindowRect(page, &pageRect);
+    size_t ink = 0;
+    for (int y = pageRect.top; y < pageRect.bottom; ++y)
+        for (int x = pageRect.left; x < pageRect.right; ++x)
+            if (std::optional<std::uint32_t> pixel = image.AtScreen({x, y}); pixel && (*pixel & 0xC0C0C0) == 0)
+                ++ink;
+    return ink;
+}
+
+TEST_F(Screenshots, ZoomedPageGrowsOnTheScreen) {
+    HWND tab = OpenPage(pages.WritePage(L"zoom.html", "Zoom", "<p>Zoomed text</p>"), L"Zoom");
+    ASSERT_TRUE(tab);
+    HWND page = BrowserWindow(tab);
+    ASSERT_TRUE(page);
+    const DWORD thread = ::GetWindowThreadProcessId(page, nullptr);
+    std::optional<size_t> previous;
+    // At 10 % the text is too small to leave dark pixels; every step up draws more of them.
+    for (int percent : {10, 55, 100, 150, 999}) {
+        ASSERT_TRUE(::PostThreadMessageW(thread, kMsgApplyZoom, static_cast<WPARAM>(percent), 0));
+        const std::wstring wrapper = std::to_wstring(percent) + L"%";
+        ASSERT_TRUE(Program::WaitFor([&] { return PageValue(tab, L"zoom.wrapper") == wrapper; })) << percent;
+        ScreenImage image = Picture("zoom-" + std::to_string(percent));
+        const size_t ink = InkOfPage(image, page);
+        if (previous)
+            EXPECT_GT(ink, *previous) << percent << "%: the page's text did not grow";
+        EXPECT_LT(ink, static_cast<size_t>(image.width) * image.height / 2) << percent << "%: not a page";
+        previous = ink;
+    }
+    EXPECT_EQ(0, program.Close());
+}
+
+} // namespace
