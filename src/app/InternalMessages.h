@@ -60,7 +60,8 @@ inline constexpr const wchar_t* kQueryCommandStateMessageName = L"Movalent.Query
 // question in the low word, its argument in the high word (a command id, or an index); lParam: for questions
 // answered with text, a buffer of kRibbonQueryTextSize characters in the ribbon's process, which receives the
 // text with its terminating zero. Element questions take a command id, kRibbonApplicationButton, or
-// kRibbonTabRowElement plus an index for the elements at the right end of the tab row (from the left).
+// kRibbonTabRowElement plus an index for the elements at the right end of the tab row (from the left), or
+// kRibbonQuickAccessElement plus an index for the quick access toolbar's buttons.
 inline constexpr const wchar_t* kQueryRibbonMessageName = L"Movalent.QueryRibbon";
 inline constexpr unsigned kRibbonQueryTextSize = 512;
 enum RibbonQuery : unsigned {
@@ -84,6 +85,7 @@ enum RibbonQuery : unsigned {
 };
 inline constexpr unsigned kRibbonApplicationButton = 0xFFF0;
 inline constexpr unsigned kRibbonTabRowElement = 0xFF00;
+inline constexpr unsigned kRibbonQuickAccessElement = 0xFE00;
 
 // Heap strings as message parameters.
 inline std::uintptr_t NewHeapString(std::wstring text) {

@@ -432,10 +432,10 @@ void RibbonBar::OnKeyDown(UINT key) {
     }
 }
 
-void RibbonBar::OnKeyMenu(wchar_t key) {
+bool RibbonBar::OnKeyMenu(wchar_t key) {
     if (key == 0) {
         focused_ ? LeaveKeyboardMode(true) : EnterKeyboardMode(nullptr);
-        return;
+        return true;
     }
     auto lowered = [](wchar_t c) {
         wchar_t text[2] = {c, L'\0'};
@@ -446,18 +446,20 @@ void RibbonBar::OnKeyMenu(wchar_t key) {
     auto matches = [&](const std::wstring& tip) { return tip.size() == 1 && lowered(tip[0]) == lower; };
     if (matches(appButton_.KeyTip())) {
         ShowApplicationMenu();
-        return;
+        return true;
     }
     for (const auto& category : categories_) {
+        // The key marked with "&", or else the name's first letter.
         const std::wstring& name = category->Name();
         size_t amp = name.find(L'&');
-        if (amp != std::wstring::npos && amp + 1 < name.size() && matches(name.substr(amp + 1, 1))) {
+        size_t keyAt = amp != std::wstring::npos && amp + 1 < name.size() ? amp + 1 : 0;
+        if (!name.empty() && matches(name.substr(keyAt, 1))) {
             EnterKeyboardMode(&category->Tab());
             Activate(category->Tab(), false);
-            return;
+            return true;
         }
     }
-    ::MessageBeep(0);
+    return false;
 }
 
 // Showing a minimized ribbon's category over the frame.
@@ -513,6 +515,8 @@ LRESULT RibbonBar::OnQuery(WPARAM wParam, LPARAM lParam) {
             return &appButton_;
         if (argument >= kRibbonTabRowElement && argument < kRibbonTabRowElement + tabElements_.size())
             return tabElements_[argument - kRibbonTabRowElement].get();
+        if (argument >= kRibbonQuickAccessElement && argument < kRibbonQuickAccessElement + quickAccess_.size())
+            return quickAccess_[argument - kRibbonQuickAccessElement].get();
         return FindById(static_cast<int>(argument));
     };
     auto answer = [&](const std::wstring& text) -> LRESULT {

@@ -88,8 +88,9 @@ public:
 
     void UpdateCommandUi(CommandTarget& router) override;
     bool PreTranslateMessage(MSG& msg) override;
-    // Alt with key (0 for Alt alone or F10), forwarded by the frame, which has no menu bar of its own.
-    void OnKeyMenu(wchar_t key);
+    // Alt with key (0 for Alt alone or F10), forwarded by the frame, which has no menu bar of its own. False
+    // when no key tip of the ribbon is key (the frame then lets the system have it: Alt+Space, a page's keys).
+    bool OnKeyMenu(wchar_t key);
 
 protected:
     // A left button press on the client area; the framework's processing: select a tab, press a button, open a

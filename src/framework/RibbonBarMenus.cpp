@@ -138,7 +138,7 @@ int RibbonBar::ShowListMenu(RibbonElement& element, const std::vector<std::wstri
             text += c == L'&' ? std::wstring(L"&&") : std::wstring(1, c);
         ::AppendMenuW(menu.get(), MF_STRING, i + 1, text.c_str());
     }
-    RecordItems(menu.get(), openMenuItems_);
+    openMenuItems_ = items;
     RECT screen = element.Rect();
     ::MapWindowPoints(Handle(), nullptr, reinterpret_cast<POINT*>(&screen), 2);
     TPMPARAMS params = {sizeof(params), screen};
@@ -148,7 +148,6 @@ int RibbonBar::ShowListMenu(RibbonElement& element, const std::vector<std::wstri
         menu.get(), TPM_RETURNCMD | TPM_LEFTBUTTON | TPM_TOPALIGN | TPM_LEFTALIGN | TPM_VERTICAL, screen.left,
         screen.bottom, Handle(), &params));
     dropped_ = previous;
-    openMenuItems_ = items;
     return chosen - 1;
 }
 

@@ -176,7 +176,38 @@ bool CMainFrame::PreTranslateMessage(MSG& msg) {
     if (app && app->Accelerators() && Handle() &&
         ::TranslateAcceleratorW(Handle(), app->Accelerators(), &msg))
         return true;
+    if (TranslateRibbonKeys(msg))
+        return true;
     return TabbedMainFrame::PreTranslateMessage(msg);
+}
+
+bool CMainFrame::TranslateRibbonKeys(const MSG& msg) {
+    if (!ribbonBar_.Handle())
+        return false;
+    switch (msg.message) {
+    case WM_SYSKEYDOWN:
+        if (msg.wParam == VK_F10 && ::GetKeyState(VK_SHIFT) >= 0) {
+            altAlone_ = false;
+            return ribbonBar_.OnKeyMenu(0);
+        }
+        // Alt pressed and released with nothing in between is the ribbon's, like a menu bar's.
+        altAlone_ = msg.wParam == VK_MENU && !(msg.lParam & (1 << 30));
+        return false;
+    case WM_SYSKEYUP:
+        if (msg.wParam == VK_MENU && std::exchange(altAlone_, false))
+            return ribbonBar_.OnKeyMenu(0);
+        return false;
+    case WM_SYSCHAR:
+        altAlone_ = false;
+        return ribbonBar_.OnKeyMenu(static_cast<wchar_t>(msg.wParam));
+    case WM_KEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        altAlone_ = false;
+        return false;
+    default:
+        return false;
+    }
 }
 
 void CMainFrame::SetApplicationLook(unsigned id) {
@@ -286,10 +317,9 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SYSCOMMAND:
         // Without a menu bar, Alt and F10 belong to the ribbon.
-        if ((wParam & 0xFFF0) == SC_KEYMENU && ribbonBar_.Handle()) {
-            ribbonBar_.OnKeyMenu(static_cast<wchar_t>(lParam));
+        if ((wParam & 0xFFF0) == SC_KEYMENU && ribbonBar_.Handle() &&
+            ribbonBar_.OnKeyMenu(static_cast<wchar_t>(lParam)))
             return 0;
-        }
         return TabbedMainFrame::WindowProc(message, wParam, lParam);
     default:
         return TabbedMainFrame::WindowProc(message, wParam, lParam);

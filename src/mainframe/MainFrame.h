@@ -72,6 +72,8 @@ private:
     void AddTabRowElements();
     void BuildStatusBar();
     void OpenInNewDefaultTab(const std::wstring& address);
+    // Alt alone, F10 and Alt with a key tip go to the ribbon.
+    bool TranslateRibbonKeys(const MSG& msg);
     void FocusSearch();
 
     CMyMFCRibbonStatusBar statusBar_;
@@ -79,6 +81,7 @@ private:
     ImageStrip panelImages_;
     RibbonCategory* ribbonToggleCategory_ = nullptr;
     CMFCRibbonGoogleSearch* searchBox_ = nullptr;
+    bool altAlone_ = false;
     unsigned applicationLook_;
     VisualLook look_;
 };

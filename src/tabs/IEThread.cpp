@@ -95,6 +95,11 @@ bool CIEThread::PreTranslateMessage(MSG& msg) {
     if (msg.hwnd && app && app->Accelerators() && main &&
         ::TranslateAcceleratorW(main, app->Accelerators(), &msg))
         return true;
+    // F10 in the page takes the keyboard to the ribbon; Alt with a letter stays the page's (its access keys).
+    if (main && msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F10 && ::GetKeyState(VK_SHIFT) >= 0) {
+        ::PostMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, 0);
+        return true;
+    }
     return UiThread::PreTranslateMessage(msg);
 }
 

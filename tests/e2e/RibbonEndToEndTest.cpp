@@ -7,7 +7,6 @@
 #include "RibbonInspection.h"
 #include "TabInspection.h"
 #include "app/InternalMessages.h"
-#include "framework/RibbonMetrics.h"
 #include "resource.h"
 #include "standin/StandInTestSupport.h"
 
@@ -190,11 +189,10 @@ TEST_F(Ribbon, ApplicationMenuAndQuickAccessCloseTabsAndExitEndsTheProgram) {
     ASSERT_TRUE(WaitForTabs(program, 2));
     EXPECT_FALSE(::IsWindow(active)) << "the active tab is the one closed";
 
-    // The quick access toolbar's one button, right of the application button's column.
+    // The quick access toolbar's one button.
     active = program.ActiveTab();
-    const POINT quickClose = {movalent::ribbon::kAppButtonColumn + movalent::ribbon::kQuickAccessSize / 2,
-                              movalent::ribbon::kTabRowHeight / 2};
-    ribbon.Click(quickClose);
+    EXPECT_EQ(L"&Close", ribbon.Text(movalent::kRibbonQuickAccessElement));
+    ribbon.Click(ribbon.ElementPoint(movalent::kRibbonQuickAccessElement));
     ASSERT_TRUE(WaitForTabs(program, 1));
     EXPECT_FALSE(::IsWindow(active));
 
@@ -726,5 +724,43 @@ TEST_F(Ribbon, CtrlEAndCtrlKFocusTheSearchBoxWithItsTextSelected) {
     EXPECT_EQ(0, program.Close());
 }
 
-} // namespace
+// The ribbon without a mouse: Alt with the application button's key tip opens its menu, Alt with a category's
+// mnemonic selects that category, and F10 (also from inside the page) puts the focus on the ribbon, where the
+// arrow keys move and Enter runs the element.
+TEST_F(Ribbon, KeyboardReachesEveryPartOfTheRibbon) {
+    Program program;
+    ASSERT_TRUE(program.Start(WithEngines({L"-ie6", pages.WritePage(L"a.html", "Alt")}))) << program.StartError();
+    HWND tab = WaitForActivePage(program, L"Alt");
+    ASSERT_TRUE(tab);
+    RibbonDriver ribbon(program);
+    ASSERT_TRUE(ribbon.Ready());
 
+    // From the search box: Alt with a letter in the page belongs to the page.
+    program.PressKeys({VK_CONTROL, 'E'});
+    ASSERT_TRUE(Program::WaitFor([&] { return FocusOfThread(program.MainWindow()) == ribbon.SearchEdit(); }));
+    program.PressKeys({VK_MENU, 'F'});
+    HWND menu = ribbon.WaitForMenu();
+    ASSERT_TRUE(menu);
+    EXPECT_EQ((std::vector<std::wstring>{L"&Close", L"-", L"E&xit"}), ribbon.MenuItems());
+    ASSERT_TRUE(ribbon.DismissMenu(menu));
+
+    program.PressKeys({VK_MENU, 'O'});
+    EXPECT_TRUE(Program::WaitFor([&] { return ribbon.ActiveCategory() == 2; }));
+    program.PressKeys({VK_MENU, 'H'});
+    EXPECT_TRUE(Program::WaitFor([&] { return ribbon.ActiveCategory() == 0; }));
+
+    // F10 from the page: the application button has the focus; Right goes to the quick access Close, Enter runs
+    // it.
+    program.PressKeys({VK_ESCAPE});
+    program.PressKeys({VK_MENU, 'D'});
+    ASSERT_TRUE(Program::WaitFor([&] { return FocusOfThread(tab) == AddressEdit(tab); }));
+    program.PressKeys({VK_F10});
+    ASSERT_TRUE(Program::WaitFor([&] { return FocusOfThread(program.MainWindow()) == ribbon.Handle(); }));
+    program.PressKeys({VK_RIGHT});
+    program.PressKeys({VK_RETURN});
+    EXPECT_TRUE(WaitForTabs(program, 0));
+    EXPECT_NE(ribbon.Handle(), FocusOfThread(program.MainWindow()));
+    EXPECT_EQ(0, program.Close());
+}
+
+} // namespace

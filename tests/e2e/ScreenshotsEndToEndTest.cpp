@@ -24,6 +24,14 @@ constexpr UINT kMsgApplyZoom = WM_USER + 0x2007;
 constexpr int kRibbonFullHeight = 124;
 constexpr int kRibbonMinimizedHeight = 28;
 
+bool Near(std::uint32_t pixel, std::uint32_t colourBgr, int tolerance) {
+    const int red = static_cast<int>(colourBgr & 0xFF), green = static_cast<int>((colourBgr >> 8) & 0xFF),
+              blue = static_cast<int>((colourBgr >> 16) & 0xFF);
+    return std::abs(static_cast<int>((pixel >> 16) & 0xFF) - red) <= tolerance &&
+           std::abs(static_cast<int>((pixel >> 8) & 0xFF) - green) <= tolerance &&
+           std::abs(static_cast<int>(pixel & 0xFF) - blue) <= tolerance;
+}
+
 class Screenshots : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -85,17 +93,25 @@ protected:
         return image.AtScreen(point).value_or(0);
     }
 
+    void CheckStoredStyle(DWORD stored) {
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Ombrisk\\Movalent\\Workspace", 0,
+                                                   nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
+        ::RegSetValueExW(key, L"ApplicationLook", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&stored),
+                         sizeof(stored));
+        ::RegCloseKey(key);
+        ASSERT_TRUE(OpenPage(pages.WritePage(L"stored.html", "Stored", "<p>Stored style</p>"), L"Stored"));
+        ScreenImage image = Picture("ribbon-stored-" + std::to_string(stored));
+        RibbonColours colours = RibbonColoursForLook(ApplyLookCommand(VisualLook{}, stored));
+        EXPECT_TRUE(Near(RibbonPixel(image, 600, 1), colours.tabRowTop, 12))
+            << stored << ": " << std::hex << RibbonPixel(image, 600, 1);
+        EXPECT_EQ(0, program.Close());
+    }
+
     PageFolder pages;
     Program program;
 };
 
-bool Near(std::uint32_t pixel, std::uint32_t colourBgr, int tolerance) {
-    const int red = static_cast<int>(colourBgr & 0xFF), green = static_cast<int>((colourBgr >> 8) & 0xFF),
-              blue = static_cast<int>((colourBgr >> 16) & 0xFF);
-    return std::abs(static_cast<int>((pixel >> 16) & 0xFF) - red) <= tolerance &&
-           std::abs(static_cast<int>((pixel >> 8) & 0xFF) - green) <= tolerance &&
-           std::abs(static_cast<int>(pixel & 0xFF) - blue) <= tolerance;
-}
 
 TEST_F(Screenshots, RibbonInEachOffice2007StyleMinimizedAndRestored) {
     ASSERT_TRUE(OpenPage(pages.WritePage(L"styles.html", "Styles", "<p>The ribbon in every style.</p>"), L"Styles"));
@@ -127,6 +143,16 @@ TEST_F(Screenshots, RibbonInEachOffice2007StyleMinimizedAndRestored) {
     EXPECT_EQ(kRibbonFullHeight, RibbonHeight());
     Picture("ribbon-restored");
     EXPECT_EQ(0, program.Close());
+}
+
+// A stored style is the one the program starts in: 212 the Windows XP look, an unknown 999 Office 2007 in its
+// first colour, blue.
+TEST_F(Screenshots, StoredWindowsXpStyleIsTheStartingLook) {
+    CheckStoredStyle(212);
+}
+
+TEST_F(Screenshots, StoredUnknownStyleStartsInOffice2007Blue) {
+    CheckStoredStyle(999);
 }
 
 HWND OpenMenu(DWORD processId) {
@@ -193,8 +219,9 @@ TEST_F(Screenshots, ZoomedPageGrowsOnTheScreen) {
         ASSERT_TRUE(Program::WaitFor([&] { return PageValue(tab, L"zoom.wrapper") == wrapper; })) << percent;
         ScreenImage image = Picture("zoom-" + std::to_string(percent));
         const size_t ink = InkOfPage(image, page);
-        if (previous)
+        if (previous) {
             EXPECT_GT(ink, *previous) << percent << "%: the page's text did not grow";
+        }
         EXPECT_LT(ink, static_cast<size_t>(image.width) * image.height / 2) << percent << "%: not a page";
         previous = ink;
     }
