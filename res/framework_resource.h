@@ -7,12 +7,12 @@
 #define MOVALENT_FRAMEWORK_RESOURCE_H
 
 /* The windows-management dialog: the open tabs, to activate or close. */
-#define IDD_WINDOWS_MANAGER             30500
-#define IDC_WINDOWS_LIST                30501
-#define IDC_WINDOWS_ACTIVATE            30502
-#define IDC_WINDOWS_CLOSE               30503
+#define IDD_WINDOWS_MANAGER 30500
+#define IDC_WINDOWS_LIST 30501
+#define IDC_WINDOWS_ACTIVATE 30502
+#define IDC_WINDOWS_CLOSE 30503
 
 /* The ribbon's tab row context menu. */
-#define IDS_RIBBON_MINIMIZE             30510
+#define IDS_RIBBON_MINIMIZE 30510
 
 #endif /* MOVALENT_FRAMEWORK_RESOURCE_H */

@@ -1,9 +1,10 @@
 #pragma once
 // Every message the program sends itself, in one place.
 //
-// Window and thread messages are offsets from WM_USER (0x0400). A "heap string" is a std::wstring allocated by the
-// sender and passed by pointer in wParam or lParam: whoever handles the message last deletes it, and a sender
-// whose post fails deletes it itself. Thread messages are posted with no window to a tab's browser thread.
+// Window and thread messages are offsets from WM_USER (0x0400). A "heap string" is a std::wstring allocated
+// by the sender and passed by pointer in wParam or lParam: whoever handles the message last deletes it, and a
+// sender whose post fails deletes it itself. Thread messages are posted with no window to a tab's browser
+// thread.
 //
 // This header needs no Windows header, so plain code can name the messages too.
 #include <cstdint>
@@ -23,10 +24,11 @@ inline constexpr unsigned kMsgThreadCommand = kUserMessageBase + 0x1001; // 5121
 inline constexpr unsigned kMsgAddressBoxNavigate = kUserMessageBase + 0x2000; // 9216
 
 // Container -> view (posted), and view -> main window (sent) for status and progress.
-inline constexpr unsigned kMsgTitleChange = kUserMessageBase + 0x2001;      // 9217: wParam heap string title
-inline constexpr unsigned kMsgStatusText = kUserMessageBase + 0x2002;       // 9218: wParam heap string (0: none)
+inline constexpr unsigned kMsgTitleChange = kUserMessageBase + 0x2001; // 9217: wParam heap string title
+inline constexpr unsigned kMsgStatusText = kUserMessageBase + 0x2002;  // 9218: wParam heap string (0: none)
 inline constexpr unsigned kMsgDocumentComplete = kUserMessageBase + 0x2003; // 9219: wParam URL, lParam title
-inline constexpr unsigned kMsgDownloadProgress = kUserMessageBase + 0x2004; // 9220: wParam progress, lParam max
+inline constexpr unsigned kMsgDownloadProgress =
+    kUserMessageBase + 0x2004; // 9220: wParam progress, lParam max
 
 // Main frame -> view (posted) -> browser thread -> container: navigate; wParam heap string URL.
 inline constexpr unsigned kMsgNavigate = kUserMessageBase + 0x2005; // 9221
@@ -48,13 +50,13 @@ inline constexpr unsigned kMsgBrowserStream = kUserMessageBase + 0x200A; // 9226
 
 // Registered window messages (RegisterWindowMessageW with these names).
 //
-// Sent by the application to the main window, wParam 0 and lParam 0, after every tab it opens (and by the frame
-// itself when tabs move between groups): the frame re-applies its tab widths.
+// Sent by the application to the main window, wParam 0 and lParam 0, after every tab it opens (and by the
+// frame itself when tabs move between groups): the frame re-applies its tab widths.
 inline constexpr const wchar_t* kTabGroupsChangedMessageName = L"Movalent.TabGroupsChanged";
-// Sent to the main window from outside (tests, automation): wParam a command id. The answer is the command's state
-// as the command routing reports it right now, for the active tab: bit 1 enabled, bit 2 checked, bit 4 radio
-// mark. Commands themselves are driven by posting WM_COMMAND to the main window; tab captions are the window
-// texts of the MDI children.
+// Sent to the main window from outside (tests, automation): wParam a command id. The answer is the command's
+// state as the command routing reports it right now, for the active tab: bit 1 enabled, bit 2 checked, bit 4
+// radio mark. Commands themselves are driven by posting WM_COMMAND to the main window; tab captions are the
+// window texts of the MDI children.
 inline constexpr const wchar_t* kQueryCommandStateMessageName = L"Movalent.QueryCommandState";
 // Sent to the ribbon window from outside (tests, automation), asking what the ribbon shows. wParam: the
 // question in the low word, its argument in the high word (a command id, or an index); lParam: for questions
@@ -65,23 +67,23 @@ inline constexpr const wchar_t* kQueryCommandStateMessageName = L"Movalent.Query
 inline constexpr const wchar_t* kQueryRibbonMessageName = L"Movalent.QueryRibbon";
 inline constexpr unsigned kRibbonQueryTextSize = 512;
 enum RibbonQuery : unsigned {
-    kRibbonElementPoint = 1,   // the middle of the element on screen (client coordinates), packed x | y << 16;
-                               // 0 when it is not shown
-    kRibbonElementArrow,       // the same for its drop-down arrow (a split button's lower part)
-    kRibbonElementText,        // its label
-    kRibbonElementTip,         // its tooltip and description, joined by a line break
-    kRibbonElementState,       // 1 enabled, 2 checked
-    kRibbonCategoryCount,      // every category but the application menu
-    kRibbonCategoryName,       // category at index, as written (with its "&")
-    kRibbonCategoryPoint,      // the middle of the category's tab
-    kRibbonActiveCategory,     // the index of the active category
-    kRibbonMinimized,          // 1 while the elements are hidden
-    kRibbonMenuItemCount,      // the items of the popup menu open now (or the last one), separators included
-    kRibbonMenuItemText,       // item at index; a separator reads as "-"
-    kRibbonSearchItemCount,    // the search box's drop-down list
+    kRibbonElementPoint = 1, // the middle of the element on screen (client coordinates), packed x | y << 16;
+                             // 0 when it is not shown
+    kRibbonElementArrow,     // the same for its drop-down arrow (a split button's lower part)
+    kRibbonElementText,      // its label
+    kRibbonElementTip,       // its tooltip and description, joined by a line break
+    kRibbonElementState,     // 1 enabled, 2 checked
+    kRibbonCategoryCount,    // every category but the application menu
+    kRibbonCategoryName,     // category at index, as written (with its "&")
+    kRibbonCategoryPoint,    // the middle of the category's tab
+    kRibbonActiveCategory,   // the index of the active category
+    kRibbonMinimized,        // 1 while the elements are hidden
+    kRibbonMenuItemCount,    // the items of the popup menu open now (or the last one), separators included
+    kRibbonMenuItemText,     // item at index; a separator reads as "-"
+    kRibbonSearchItemCount,  // the search box's drop-down list
     kRibbonSearchItemText,
-    kRibbonPanelName,          // panel at index of the active category
-    kRibbonMenuOpen,           // 1 while a popup menu of the ribbon is open
+    kRibbonPanelName, // panel at index of the active category
+    kRibbonMenuOpen,  // 1 while a popup menu of the ribbon is open
 };
 inline constexpr unsigned kRibbonApplicationButton = 0xFFF0;
 inline constexpr unsigned kRibbonTabRowElement = 0xFF00;

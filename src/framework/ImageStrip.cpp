@@ -6,7 +6,8 @@
 
 namespace movalent {
 
-UniqueGdiObject ImageStrip::MakeSection(int width, int height, std::vector<unsigned char>& pixels, void** bits) {
+UniqueGdiObject ImageStrip::MakeSection(int width, int height, std::vector<unsigned char>& pixels,
+                                        void** bits) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
@@ -24,8 +25,8 @@ UniqueGdiObject ImageStrip::MakeSection(int width, int height, std::vector<unsig
 }
 
 bool ImageStrip::Load(UINT resourceId, int imageSize) {
-    UniqueGdiObject loaded(::LoadImageW(Window::ResourceInstance(), MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0,
-                                        0, LR_CREATEDIBSECTION));
+    UniqueGdiObject loaded(::LoadImageW(Window::ResourceInstance(), MAKEINTRESOURCEW(resourceId),
+                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (!loaded)
         return false;
     DIBSECTION dib = {};
@@ -82,7 +83,8 @@ HBITMAP ImageStrip::ExtractBitmap(int index) const {
     std::vector<unsigned char> image(static_cast<size_t>(size_) * size_ * 4);
     for (int row = 0; row < size_; ++row)
         std::memcpy(image.data() + static_cast<size_t>(row) * size_ * 4,
-                    pixels_.data() + (static_cast<size_t>(row) * width_ + static_cast<size_t>(index) * size_) * 4,
+                    pixels_.data() +
+                        (static_cast<size_t>(row) * width_ + static_cast<size_t>(index) * size_) * 4,
                     static_cast<size_t>(size_) * 4);
     return static_cast<HBITMAP>(MakeSection(size_, size_, image, nullptr).release());
 }

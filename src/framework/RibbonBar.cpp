@@ -62,9 +62,9 @@ bool RibbonBar::CreateBar(HWND parent, UINT id) {
     if (!Create(0, kRibbonClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, rect, parent,
                 id))
         return false;
-    tooltips_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
-                                  ResourceInstance(), nullptr);
+    tooltips_ = ::CreateWindowExW(
+        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, ResourceInstance(), nullptr);
     if (tooltips_)
         ::SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, 320);
     appButton_.SetOwner(this, nullptr, nullptr);
@@ -515,7 +515,8 @@ LRESULT RibbonBar::OnQuery(WPARAM wParam, LPARAM lParam) {
             return &appButton_;
         if (argument >= kRibbonTabRowElement && argument < kRibbonTabRowElement + tabElements_.size())
             return tabElements_[argument - kRibbonTabRowElement].get();
-        if (argument >= kRibbonQuickAccessElement && argument < kRibbonQuickAccessElement + quickAccess_.size())
+        if (argument >= kRibbonQuickAccessElement &&
+            argument < kRibbonQuickAccessElement + quickAccess_.size())
             return quickAccess_[argument - kRibbonQuickAccessElement].get();
         return FindById(static_cast<int>(argument));
     };
@@ -606,7 +607,7 @@ LRESULT RibbonBar::OnNotify(const NMHDR& header) {
     } else if (header.idFrom < tipElements_.size()) {
         element = tipElements_[header.idFrom];
     }
-    static std::wstring text;
+    std::wstring& text = tipText_;
     text.clear();
     std::wstring title;
     if (element) {
@@ -684,8 +685,9 @@ LRESULT RibbonBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             ::GetCursorPos(&cursor);
             RECT rect;
             ::GetWindowRect(Handle(), &rect);
-            const bool clickOutside = (::GetAsyncKeyState(VK_LBUTTON) < 0 || ::GetAsyncKeyState(VK_RBUTTON) < 0) &&
-                                      !::PtInRect(&rect, cursor);
+            const bool clickOutside =
+                (::GetAsyncKeyState(VK_LBUTTON) < 0 || ::GetAsyncKeyState(VK_RBUTTON) < 0) &&
+                !::PtInRect(&rect, cursor);
             if (clickOutside || ::GetForegroundWindow() != ::GetAncestor(Handle(), GA_ROOT))
                 EndPeek();
         }

@@ -1,15 +1,15 @@
 #pragma once
-// The ribbon: a bar across the top of a frame with an application button and its menu, a quick access toolbar,
-// a row of category tabs with elements at its right end, and below it the active category's panels of large
-// buttons. Drawn with GDI in the colours of the program's visual style.
+// The ribbon: a bar across the top of a frame with an application button and its menu, a quick access
+// toolbar, a row of category tabs with elements at its right end, and below it the active category's panels
+// of large buttons. Drawn with GDI in the colours of the program's visual style.
 //
 // Minimized (the hide-elements flag), only the tab row shows; clicking a category's tab then shows its panels
 // over the frame until the user acts or clicks elsewhere. Double-clicking a tab or the tab row's context menu
 // minimizes and restores it too. The minimized state is kept with the workspace.
 //
 // Keyboard: Alt or F10 moves the focus to the ribbon (arrows and Tab move between elements, Enter or Space
-// runs one, Down opens its drop-down, Escape leaves); Alt with a key tip letter runs the application button or
-// selects a category directly.
+// runs one, Down opens its drop-down, Escape leaves); Alt with a key tip letter runs the application button
+// or selects a category directly.
 //
 // Commands go to the bar's parent frame as WM_COMMAND with notification code 0, so they take the frame's
 // command routing; enabled and checked states come back through UpdateCommandUi.
@@ -37,7 +37,8 @@ public:
     void Place(RECT& area);
     void RecalcLayout();
 
-    // The application button: its picture (a 32-bit bitmap resource), text ("\nk" gives key tip k) and tooltip.
+    // The application button: its picture (a 32-bit bitmap resource), text ("\nk" gives key tip k) and
+    // tooltip.
     void SetApplicationButton(UINT imageId, const std::wstring& text, const std::wstring& toolTip, SIZE size);
     RibbonElement& ApplicationButton() { return appButton_; }
     // The application menu's category; its elements are the menu's commands.
@@ -54,7 +55,8 @@ public:
     // one added is rightmost.
     RibbonElement* AddToTabs(std::unique_ptr<RibbonElement> element);
     const std::vector<std::unique_ptr<RibbonElement>>& TabElements() const { return tabElements_; }
-    // The quick access toolbar: buttons for these commands, with the image of the ribbon's own element for each.
+    // The quick access toolbar: buttons for these commands, with the image of the ribbon's own element for
+    // each.
     void SetQuickAccessCommands(const std::vector<int>& ids);
     const std::vector<std::unique_ptr<RibbonElement>>& QuickAccess() const { return quickAccess_; }
     // The images collapsed panels show.
@@ -89,12 +91,13 @@ public:
     void UpdateCommandUi(CommandTarget& router) override;
     bool PreTranslateMessage(MSG& msg) override;
     // Alt with key (0 for Alt alone or F10), forwarded by the frame, which has no menu bar of its own. False
-    // when no key tip of the ribbon is key (the frame then lets the system have it: Alt+Space, a page's keys).
+    // when no key tip of the ribbon is key (the frame then lets the system have it: Alt+Space, a page's
+    // keys).
     bool OnKeyMenu(wchar_t key);
 
 protected:
-    // A left button press on the client area; the framework's processing: select a tab, press a button, open a
-    // drop-down, minimize or restore on a double click of a tab.
+    // A left button press on the client area; the framework's processing: select a tab, press a button, open
+    // a drop-down, minimize or restore on a double click of a tab.
     virtual void OnLButtonDown(POINT point);
     // The tab row's context menu: minimize or restore.
     virtual void OnShowContextMenu(POINT screenPoint);
@@ -141,8 +144,8 @@ private:
 
     // Menus (RibbonBarMenus.cpp).
     int TrackMenu(HMENU menu, const RECT& exclude, bool rightAlign, bool beside);
-    void AppendItems(HMENU menu, const std::vector<RibbonElement*>& items, std::vector<UniqueGdiObject>& bitmaps,
-                     bool large) const;
+    void AppendItems(HMENU menu, const std::vector<RibbonElement*>& items,
+                     std::vector<UniqueGdiObject>& bitmaps, bool large) const;
     static std::vector<RibbonElement*> Pointers(const std::vector<std::unique_ptr<RibbonElement>>& items);
     const ImageStrip* StripOf(const RibbonElement& element, bool large) const;
 
@@ -171,6 +174,7 @@ private:
 
     HWND tooltips_ = nullptr; // destroyed with the bar
     std::vector<RibbonElement*> tipElements_;
+    std::wstring tipText_; // what the tooltip shows now; it reads the text after the notification returns
     std::vector<std::wstring> openMenuItems_; // what the open (or last) popup menu shows, for inspection
 };
 

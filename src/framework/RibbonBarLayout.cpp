@@ -57,7 +57,8 @@ void RibbonBar::RecalcLayout() {
     LayoutPanels(dc, client.right);
     ::SelectObject(dc, old);
     ::ReleaseDC(Handle(), dc);
-    if (hot_ && std::find(ShownElements().begin(), ShownElements().end(), hot_) == ShownElements().end())
+    const std::vector<RibbonElement*> shown = ShownElements();
+    if (hot_ && std::find(shown.begin(), shown.end(), hot_) == shown.end())
         hot_ = nullptr;
     UpdateTooltips();
     ::InvalidateRect(Handle(), nullptr, FALSE);
@@ -96,7 +97,8 @@ void RibbonBar::LayoutTabRow(HDC dc, int width) {
         if (auto* box = dynamic_cast<RibbonComboBox*>(&element)) {
             element.SetRect(rect);
             if (HWND edit = box->Window()) {
-                RECT editRect = {rect.left + 3, rect.top + 3, rect.right - kComboArrowWidth - 1, rect.bottom - 3};
+                RECT editRect = {rect.left + 3, rect.top + 3, rect.right - kComboArrowWidth - 1,
+                                 rect.bottom - 3};
                 ::MoveWindow(edit, editRect.left, editRect.top, editRect.right - editRect.left,
                              editRect.bottom - editRect.top, TRUE);
                 ::ShowWindow(edit, fits ? SW_SHOWNA : SW_HIDE);

@@ -87,8 +87,8 @@ int RibbonBar::TrackMenu(HMENU menu, const RECT& exclude, bool rightAlign, bool 
     RECT screen = exclude;
     ::MapWindowPoints(Handle(), nullptr, reinterpret_cast<POINT*>(&screen), 2);
     TPMPARAMS params = {sizeof(params), screen};
-    UINT flags = TPM_RETURNCMD | TPM_LEFTBUTTON | TPM_TOPALIGN | (rightAlign ? TPM_RIGHTALIGN : TPM_LEFTALIGN) |
-                 (beside ? 0 : TPM_VERTICAL);
+    UINT flags = TPM_RETURNCMD | TPM_LEFTBUTTON | TPM_TOPALIGN |
+                 (rightAlign ? TPM_RIGHTALIGN : TPM_LEFTALIGN) | (beside ? 0 : TPM_VERTICAL);
     const int x = beside ? screen.right : (rightAlign ? screen.right : screen.left);
     const int y = beside ? screen.top : screen.bottom;
     RecordItems(menu, openMenuItems_);

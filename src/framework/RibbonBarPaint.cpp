@@ -19,10 +19,18 @@ void Gradient(HDC dc, const RECT& rect, std::uint32_t top, std::uint32_t bottom,
     if (!gradients)
         bottom = top;
     TRIVERTEX vertices[2] = {};
-    vertices[0] = {rect.left, rect.top, static_cast<COLOR16>(GetRValue(top) << 8),
-                   static_cast<COLOR16>(GetGValue(top) << 8), static_cast<COLOR16>(GetBValue(top) << 8), 0};
-    vertices[1] = {rect.right, rect.bottom, static_cast<COLOR16>(GetRValue(bottom) << 8),
-                   static_cast<COLOR16>(GetGValue(bottom) << 8), static_cast<COLOR16>(GetBValue(bottom) << 8), 0};
+    vertices[0] = {rect.left,
+                   rect.top,
+                   static_cast<COLOR16>(GetRValue(top) << 8),
+                   static_cast<COLOR16>(GetGValue(top) << 8),
+                   static_cast<COLOR16>(GetBValue(top) << 8),
+                   0};
+    vertices[1] = {rect.right,
+                   rect.bottom,
+                   static_cast<COLOR16>(GetRValue(bottom) << 8),
+                   static_cast<COLOR16>(GetGValue(bottom) << 8),
+                   static_cast<COLOR16>(GetBValue(bottom) << 8),
+                   0};
     GRADIENT_RECT mesh = {0, 1};
     ::GdiGradientFill(dc, vertices, 2, &mesh, 1, GRADIENT_FILL_RECT_V);
 }
@@ -44,7 +52,8 @@ void Arrow(HDC dc, int x, int y, std::uint32_t colour) {
             ::SetPixelV(dc, x + column, y + row, Colour(colour));
 }
 
-void DrawLabel(HDC dc, const std::wstring& text, RECT rect, UINT format, std::uint32_t colour, bool showPrefix) {
+void DrawLabel(HDC dc, const std::wstring& text, RECT rect, UINT format, std::uint32_t colour,
+               bool showPrefix) {
     ::SetTextColor(dc, Colour(colour));
     ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
                 format | DT_SINGLELINE | (showPrefix ? 0 : DT_HIDEPREFIX));
@@ -55,7 +64,8 @@ void DrawLabel(HDC dc, const std::wstring& text, RECT rect, UINT format, std::ui
 void RibbonBar::Paint(HDC target) const {
     RECT client = ClientRect();
     HDC dc = ::CreateCompatibleDC(target);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(target, std::max<int>(1, client.right), std::max<int>(1, client.bottom));
+    HBITMAP bitmap =
+        ::CreateCompatibleBitmap(target, std::max<int>(1, client.right), std::max<int>(1, client.bottom));
     HGDIOBJ oldBitmap = ::SelectObject(dc, bitmap);
     HGDIOBJ oldFont = ::SelectObject(dc, font_ ? font_.get() : ::GetStockObject(DEFAULT_GUI_FONT));
     ::SetBkMode(dc, TRANSPARENT);
@@ -110,16 +120,16 @@ void RibbonBar::PaintTabRow(HDC dc) const {
             ::InflateRect(&focus, -3, -3);
             ::DrawFocusRect(dc, &focus);
         }
-        DrawLabel(dc, category->Name(), rect, DT_CENTER | DT_VCENTER, selected ? colours_.activeTabText : colours_.tabText,
-             focused_ != nullptr);
+        DrawLabel(dc, category->Name(), rect, DT_CENTER | DT_VCENTER,
+                  selected ? colours_.activeTabText : colours_.tabText, focused_ != nullptr);
     }
     for (const auto& button : quickAccess_) {
         PaintButtonFace(dc, button->Rect(), *button);
         const RECT& rect = button->Rect();
         if (const ImageStrip* strip = StripOf(*button, false))
             strip->Draw(dc, button->Image(), rect.left + (rect.right - rect.left - ribbon::kSmallImage) / 2,
-                        rect.top + (rect.bottom - rect.top - ribbon::kSmallImage) / 2, button->State().enabled,
-                        ribbon::kSmallImage);
+                        rect.top + (rect.bottom - rect.top - ribbon::kSmallImage) / 2,
+                        button->State().enabled, ribbon::kSmallImage);
     }
     for (const auto& element : tabElements_)
         if (!::IsRectEmpty(&element->Rect()))
@@ -136,16 +146,16 @@ void RibbonBar::PaintTabElement(HDC dc, const RibbonElement& element) const {
         RECT arrow = {rect.right - ribbon::kComboArrowWidth, rect.top + 1, rect.right - 1, rect.bottom - 1};
         if (&element == hot_ || &element == focused_)
             Gradient(dc, arrow, colours_.hotTop, colours_.hotBottom, colours_.gradients);
-        Arrow(dc, arrow.left + (arrow.right - arrow.left - 5) / 2, arrow.top + (arrow.bottom - arrow.top - 3) / 2,
-              colours_.buttonText);
+        Arrow(dc, arrow.left + (arrow.right - arrow.left - 5) / 2,
+              arrow.top + (arrow.bottom - arrow.top - 3) / 2, colours_.buttonText);
         if (&element == focused_) {
             RECT focus = rect;
             ::InflateRect(&focus, -1, -1);
             ::DrawFocusRect(dc, &focus);
         }
         if (!box->Window())
-            DrawLabel(dc, element.Text(), {rect.left + 4, rect.top, arrow.left, rect.bottom}, DT_LEFT | DT_VCENTER,
-                 colours_.disabledText, false);
+            DrawLabel(dc, element.Text(), {rect.left + 4, rect.top, arrow.left, rect.bottom},
+                      DT_LEFT | DT_VCENTER, colours_.disabledText, false);
         return;
     }
     PaintButtonFace(dc, rect, element);
@@ -153,13 +163,13 @@ void RibbonBar::PaintTabElement(HDC dc, const RibbonElement& element) const {
     const bool enabled = element.State().enabled || !element.SendsCommand();
     if (element.Image() >= 0) {
         if (const ImageStrip* strip = StripOf(element, false))
-            strip->Draw(dc, element.Image(), x, rect.top + (rect.bottom - rect.top - ribbon::kSmallImage) / 2, enabled,
-                        ribbon::kSmallImage);
+            strip->Draw(dc, element.Image(), x, rect.top + (rect.bottom - rect.top - ribbon::kSmallImage) / 2,
+                        enabled, ribbon::kSmallImage);
         x += ribbon::kSmallImage + ribbon::kButtonPadding;
     }
     const bool arrow = element.GetDropDown() != RibbonElement::DropDown::None;
-    DrawLabel(dc, element.Text(), {x, rect.top, rect.right - (arrow ? 10 : 0), rect.bottom}, DT_LEFT | DT_VCENTER,
-         enabled ? colours_.tabText : colours_.disabledText, focused_ != nullptr);
+    DrawLabel(dc, element.Text(), {x, rect.top, rect.right - (arrow ? 10 : 0), rect.bottom},
+              DT_LEFT | DT_VCENTER, enabled ? colours_.tabText : colours_.disabledText, focused_ != nullptr);
     if (arrow)
         Arrow(dc, rect.right - 10, rect.top + (rect.bottom - rect.top) / 2 - 1, colours_.tabText);
 }
@@ -181,8 +191,8 @@ void RibbonBar::PaintPanels(HDC dc) const {
         RECT caption = {rect.left + 1, rect.bottom - ribbon::kPanelCaption, rect.right - 1, rect.bottom - 1};
         Gradient(dc, caption, colours_.panelCaption, colours_.panelCaption, false);
         Frame(dc, rect, colours_.border, 5);
-        DrawLabel(dc, panel->Name(), caption, DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS, colours_.panelCaptionText,
-             false);
+        DrawLabel(dc, panel->Name(), caption, DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS,
+                  colours_.panelCaptionText, false);
         if (panel->Collapsed()) {
             RibbonElement& button = const_cast<RibbonPanel&>(*panel).CollapsedButton();
             RECT face = button.Rect();
@@ -193,7 +203,7 @@ void RibbonBar::PaintPanels(HDC dc) const {
             if (panelImages_)
                 panelImages_->Draw(dc, panel->Icon(), middle - 8, face.top + 15, true, ribbon::kSmallImage);
             DrawLabel(dc, panel->Name(), {face.left, face.top + 42, face.right, face.top + 58},
-                 DT_CENTER | DT_TOP | DT_END_ELLIPSIS, colours_.buttonText, false);
+                      DT_CENTER | DT_TOP | DT_END_ELLIPSIS, colours_.buttonText, false);
             Arrow(dc, middle - 2, face.top + 61, colours_.buttonText);
             continue;
         }
@@ -202,12 +212,14 @@ void RibbonBar::PaintPanels(HDC dc) const {
     }
 }
 
-void RibbonBar::PaintLargeButton(HDC dc, const RibbonElement& element, const ImageStrip* strip, int image) const {
+void RibbonBar::PaintLargeButton(HDC dc, const RibbonElement& element, const ImageStrip* strip,
+                                 int image) const {
     const RECT& rect = element.Rect();
     if (::IsRectEmpty(&rect) || !element.Visible())
         return;
     PaintButtonFace(dc, rect, element);
-    if (element.GetDropDown() == RibbonElement::DropDown::Split && (&element == hot_ || &element == dropped_)) {
+    if (element.GetDropDown() == RibbonElement::DropDown::Split &&
+        (&element == hot_ || &element == dropped_)) {
         // The split between the command part and the arrow part.
         RECT line = {rect.left + 2, rect.top + ribbon::kArrowPartTop, rect.right - 2,
                      rect.top + ribbon::kArrowPartTop + 1};
@@ -234,8 +246,8 @@ void RibbonBar::PaintLargeButton(HDC dc, const RibbonElement& element, const Ima
         const bool last = i + 1 == lines.size();
         const int width = measure(lines[i]) + (last && arrow ? 9 : 0);
         const int left = middle - width / 2;
-        DrawLabel(dc, lines[i], {left, y, left + width + 2, y + metrics.tmHeight}, DT_LEFT | DT_TOP | DT_NOPREFIX,
-             colour, false);
+        DrawLabel(dc, lines[i], {left, y, left + width + 2, y + metrics.tmHeight},
+                  DT_LEFT | DT_TOP | DT_NOPREFIX, colour, false);
         if (last && arrow)
             Arrow(dc, left + width - 5, y + metrics.tmHeight / 2 - 1, colour);
         y += metrics.tmHeight;
@@ -249,7 +261,8 @@ void RibbonBar::PaintApplicationButton(HDC dc) const {
     // A disc with a light rim; lighter under the mouse, darker while its menu is open.
     const bool hot = &appButton_ == hot_ || &appButton_ == focused_;
     const bool open = &appButton_ == pressed_;
-    std::uint32_t outer = colours_.appButtonOuter, inner = open ? colours_.appButtonOuter : colours_.appButtonInner;
+    std::uint32_t outer = colours_.appButtonOuter,
+                  inner = open ? colours_.appButtonOuter : colours_.appButtonInner;
     HBRUSH rim = ::CreateSolidBrush(Colour(hot ? colours_.hotBottom : colours_.border));
     HBRUSH fill = ::CreateSolidBrush(Colour(outer));
     HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
@@ -267,7 +280,8 @@ void RibbonBar::PaintApplicationButton(HDC dc) const {
     ::DeleteObject(fill);
     ::DeleteObject(rim);
     const int side = std::min<int>(width - 10, appImage_.ImageSize());
-    appImage_.Draw(dc, 0, rect.left + (width - side) / 2, rect.top + (rect.bottom - rect.top - side) / 2, true, side);
+    appImage_.Draw(dc, 0, rect.left + (width - side) / 2, rect.top + (rect.bottom - rect.top - side) / 2,
+                   true, side);
     if (focused_ == &appButton_) {
         RECT focus = rect;
         ::InflateRect(&focus, -3, -3);

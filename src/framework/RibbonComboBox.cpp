@@ -18,12 +18,10 @@ bool EqualNoCase(const std::wstring& a, const std::wstring& b) {
 }
 
 bool IsEditKey(const MSG& msg) {
-    if (msg.message != WM_KEYDOWN && msg.message != WM_CHAR)
+    if (msg.message != WM_KEYDOWN)
         return false;
     const bool control = ::GetKeyState(VK_CONTROL) < 0;
     const bool shift = ::GetKeyState(VK_SHIFT) < 0;
-    if (msg.message == WM_CHAR)
-        return false;
     switch (msg.wParam) {
     case 'A':
     case 'C':

@@ -75,7 +75,8 @@ void RibbonElement::Place(const RECT& rect, bool show) {
 }
 
 bool RibbonElement::SetState(const CommandState& state) {
-    bool changed = state.enabled != state_.enabled || state.checked != state_.checked || state.radio != state_.radio;
+    bool changed =
+        state.enabled != state_.enabled || state.checked != state_.checked || state.radio != state_.radio;
     state_ = state;
     return changed;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // What a ribbon is made of: buttons (large in panels, small at the right end of the tab row, icon-only on the
-// quick access toolbar, items in popup menus), separators, and the tabs of the categories. An element may carry
-// sub-items, which its drop-down shows as a popup menu: a split button runs its own command when clicked and
-// opens the menu from its arrow, a menu button opens the menu when clicked.
+// quick access toolbar, items in popup menus), separators, and the tabs of the categories. An element may
+// carry sub-items, which its drop-down shows as a popup menu: a split button runs its own command when
+// clicked and opens the menu from its arrow, a menu button opens the menu when clicked.
 #include "framework/CommandTarget.h"
 
 #include <windows.h>

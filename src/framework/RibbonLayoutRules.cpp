@@ -21,7 +21,8 @@ std::vector<std::wstring> SplitLabel(const std::wstring& label,
     return {label.substr(0, best), label.substr(best + 1)};
 }
 
-std::vector<bool> CollapsePanels(const std::vector<int>& widths, int collapsedWidth, int spacing, int available) {
+std::vector<bool> CollapsePanels(const std::vector<int>& widths, int collapsedWidth, int spacing,
+                                 int available) {
     std::vector<bool> collapsed(widths.size(), false);
     long total = 0;
     for (size_t i = 0; i < widths.size(); ++i)

@@ -20,7 +20,9 @@ constexpr wchar_t kFrameClass[] = L"MovalentMainFrame";
 constexpr UINT kFirstMdiChildId = 0xFF00;
 
 // The window's own visibility, whatever its parents' is: tabs are opened before the frame is first shown.
-bool HasVisibleStyle(HWND hwnd) { return (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
+bool HasVisibleStyle(HWND hwnd) {
+    return (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+}
 
 UINT QueryCommandStateMessage() {
     static const UINT message = ::RegisterWindowMessageW(kQueryCommandStateMessageName);
@@ -42,12 +44,13 @@ TabbedMainFrame::~TabbedMainFrame() {
 
 bool TabbedMainFrame::LoadFrame(UINT resourceId, DWORD style) {
     HINSTANCE instance = ResourceInstance();
-    HICON icon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_ICON, 0, 0,
-                                                 LR_DEFAULTSIZE | LR_SHARED));
+    HICON icon = static_cast<HICON>(
+        ::LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
     HICON smallIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
                                                       ::GetSystemMetrics(SM_CXSMICON),
                                                       ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    if (!RegisterWindowClass(kFrameClass, CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW), nullptr, icon, smallIcon))
+    if (!RegisterWindowClass(kFrameClass, CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW), nullptr, icon,
+                             smallIcon))
         return false;
     accelerators_ = ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(resourceId));
     // The frame's string: its caption up to the first line break.
@@ -88,9 +91,10 @@ int TabbedMainFrame::OnCreate(CREATESTRUCTW&) {
     client.hWindowMenu = nullptr;
     client.idFirstChild = kFirstMdiChildId;
     // All child styles: the tabs are MDI children without caption or border.
-    mdiClient_ = ::CreateWindowExW(0, L"MDICLIENT", nullptr,
-                                   WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_VISIBLE | MDIS_ALLCHILDSTYLES,
-                                   0, 0, 0, 0, Handle(), nullptr, ResourceInstance(), &client);
+    mdiClient_ =
+        ::CreateWindowExW(0, L"MDICLIENT", nullptr,
+                          WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_VISIBLE | MDIS_ALLCHILDSTYLES, 0,
+                          0, 0, 0, Handle(), nullptr, ResourceInstance(), &client);
     if (!mdiClient_)
         return -1;
     tabRow_ = std::make_unique<TabRow>(*this);
@@ -106,7 +110,9 @@ RECT TabbedMainFrame::TabArea() const {
     return rect;
 }
 
-View* TabbedMainFrame::ActiveView() const { return active_ ? active_->ActiveView() : nullptr; }
+View* TabbedMainFrame::ActiveView() const {
+    return active_ ? active_->ActiveView() : nullptr;
+}
 
 std::vector<TabRow*> TabbedMainFrame::TabControls() const {
     if (!tabRow_ || !tabRow_->Handle())
@@ -152,7 +158,8 @@ void TabbedMainFrame::OnTabActivated(ChildFrame* child) {
         return;
     bool changed = active_ != child;
     active_ = child;
-    recentlyActive_.erase(std::remove(recentlyActive_.begin(), recentlyActive_.end(), child), recentlyActive_.end());
+    recentlyActive_.erase(std::remove(recentlyActive_.begin(), recentlyActive_.end(), child),
+                          recentlyActive_.end());
     recentlyActive_.insert(recentlyActive_.begin(), child);
     if (!HasVisibleStyle(child->Handle())) {
         SizeTab(child);
@@ -170,8 +177,9 @@ void TabbedMainFrame::OnTabActivated(ChildFrame* child) {
 }
 
 void TabbedMainFrame::SyncZOrder() {
-    // Only the active tab is visible, so the stacking order shows nothing; keeping it equal to the row order lets
-    // whatever reads the MDI children from outside (tests, accessibility) see the tabs as the row shows them.
+    // Only the active tab is visible, so the stacking order shows nothing; keeping it equal to the row order
+    // lets whatever reads the MDI children from outside (tests, accessibility) see the tabs as the row shows
+    // them.
     HWND previous = HWND_TOP;
     for (ChildFrame* tab : tabs_) {
         ::SetWindowPos(tab->Handle(), previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -215,7 +223,8 @@ void TabbedMainFrame::OnTabDestroyed(ChildFrame* child) {
     if (it == tabs_.end())
         return;
     tabs_.erase(it);
-    recentlyActive_.erase(std::remove(recentlyActive_.begin(), recentlyActive_.end(), child), recentlyActive_.end());
+    recentlyActive_.erase(std::remove(recentlyActive_.begin(), recentlyActive_.end(), child),
+                          recentlyActive_.end());
     if (active_ == child) {
         active_ = nullptr;
         UpdateFrameTitle();
@@ -317,7 +326,8 @@ void TabbedMainFrame::UpdatePopupMenu(HMENU menu) {
             (item.fType & MFT_SEPARATOR) || item.wID == 0)
             continue;
         CommandState state = RouteCommandState(item.wID);
-        ::EnableMenuItem(menu, static_cast<UINT>(i), MF_BYPOSITION | (state.enabled ? MF_ENABLED : MF_GRAYED));
+        ::EnableMenuItem(menu, static_cast<UINT>(i),
+                         MF_BYPOSITION | (state.enabled ? MF_ENABLED : MF_GRAYED));
         item.fMask = MIIM_FTYPE | MIIM_STATE;
         ::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &item);
         item.fType = state.radio ? (item.fType | MFT_RADIOCHECK) : (item.fType & ~MFT_RADIOCHECK);

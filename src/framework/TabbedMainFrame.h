@@ -3,8 +3,8 @@
 // room for bars that derived frames place around them (LayoutBars).
 //
 // Only the active tab's child frame is visible; the others are hidden and all are kept at the size of the MDI
-// client. Command routing from the frame: the active tab (its view, then its child frame), the frame, then the
-// application.
+// client. Command routing from the frame: the active tab (its view, then its child frame), the frame, then
+// the application.
 #include "framework/Window.h"
 
 #include <memory>
@@ -32,8 +32,8 @@ public:
     TabbedMainFrame();
     ~TabbedMainFrame() override;
 
-    // Creates the frame with the caption, icon and accelerator table of resourceId; the window stays hidden and
-    // takes the stored placement. False when the window cannot be made (OnCreate failed).
+    // Creates the frame with the caption, icon and accelerator table of resourceId; the window stays hidden
+    // and takes the stored placement. False when the window cannot be made (OnCreate failed).
     virtual bool LoadFrame(UINT resourceId, DWORD style);
 
     HWND MdiClient() const { return mdiClient_; }
@@ -85,8 +85,8 @@ protected:
     // Derived frames place their bars in area and take the space they use off it.
     virtual void LayoutBars(RECT& area);
     virtual void OnClose();
-    // The bars' own state in the workspace (a ribbon's minimized state): restored at the end of LoadFrame, stored
-    // when the frame closes.
+    // The bars' own state in the workspace (a ribbon's minimized state): restored at the end of LoadFrame,
+    // stored when the frame closes.
     virtual void LoadBarState() {}
     virtual void SaveBarState() {}
     void UpdateFrameTitle();
@@ -101,7 +101,7 @@ private:
 
     HWND mdiClient_ = nullptr;
     std::unique_ptr<TabRow> tabRow_;
-    std::vector<ChildFrame*> tabs_;          // row order
+    std::vector<ChildFrame*> tabs_;           // row order
     std::vector<ChildFrame*> recentlyActive_; // most recent first
     ChildFrame* active_ = nullptr;
     HACCEL accelerators_ = nullptr; // a resource table: freed with the module

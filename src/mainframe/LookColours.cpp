@@ -25,7 +25,8 @@ RibbonColours Office2007(Office2007Colour colour) {
     case Office2007Colour::Blue:
         c.tabRowTop = Rgb(196, 221, 255), c.tabRowBottom = Rgb(178, 207, 245);
         c.tabText = c.activeTabText = Rgb(21, 66, 139);
-        c.activeTabTop = Rgb(250, 252, 255), c.activeTabBottom = Rgb(221, 233, 248), c.hotTab = Rgb(226, 238, 255);
+        c.activeTabTop = Rgb(250, 252, 255), c.activeTabBottom = Rgb(221, 233, 248),
+        c.hotTab = Rgb(226, 238, 255);
         c.border = Rgb(141, 178, 227);
         c.panelTop = Rgb(228, 238, 250), c.panelBottom = Rgb(200, 219, 242);
         c.panelCaption = Rgb(193, 217, 243), c.panelCaptionText = Rgb(35, 74, 130);
@@ -35,7 +36,8 @@ RibbonColours Office2007(Office2007Colour colour) {
     case Office2007Colour::Black:
         c.tabRowTop = Rgb(80, 80, 80), c.tabRowBottom = Rgb(52, 52, 52);
         c.tabText = Rgb(255, 255, 255), c.activeTabText = Rgb(0, 0, 0);
-        c.activeTabTop = Rgb(245, 245, 245), c.activeTabBottom = Rgb(222, 222, 222), c.hotTab = Rgb(110, 110, 110);
+        c.activeTabTop = Rgb(245, 245, 245), c.activeTabBottom = Rgb(222, 222, 222),
+        c.hotTab = Rgb(110, 110, 110);
         c.border = Rgb(132, 132, 132);
         c.panelTop = Rgb(232, 232, 232), c.panelBottom = Rgb(200, 200, 200);
         c.panelCaption = Rgb(108, 108, 108), c.panelCaptionText = Rgb(255, 255, 255);
@@ -45,7 +47,8 @@ RibbonColours Office2007(Office2007Colour colour) {
     case Office2007Colour::Silver:
         c.tabRowTop = Rgb(222, 225, 231), c.tabRowBottom = Rgb(201, 206, 215);
         c.tabText = c.activeTabText = Rgb(60, 66, 76);
-        c.activeTabTop = Rgb(252, 252, 253), c.activeTabBottom = Rgb(236, 238, 242), c.hotTab = Rgb(238, 240, 244);
+        c.activeTabTop = Rgb(252, 252, 253), c.activeTabBottom = Rgb(236, 238, 242),
+        c.hotTab = Rgb(238, 240, 244);
         c.border = Rgb(163, 170, 181);
         c.panelTop = Rgb(242, 243, 246), c.panelBottom = Rgb(218, 222, 229);
         c.panelCaption = Rgb(204, 209, 218), c.panelCaptionText = Rgb(56, 62, 72);
@@ -55,7 +58,8 @@ RibbonColours Office2007(Office2007Colour colour) {
     case Office2007Colour::Aqua:
         c.tabRowTop = Rgb(202, 226, 232), c.tabRowBottom = Rgb(176, 208, 218);
         c.tabText = c.activeTabText = Rgb(24, 72, 88);
-        c.activeTabTop = Rgb(250, 254, 255), c.activeTabBottom = Rgb(224, 241, 245), c.hotTab = Rgb(226, 242, 246);
+        c.activeTabTop = Rgb(250, 254, 255), c.activeTabBottom = Rgb(224, 241, 245),
+        c.hotTab = Rgb(226, 242, 246);
         c.border = Rgb(122, 173, 188);
         c.panelTop = Rgb(232, 245, 248), c.panelBottom = Rgb(198, 226, 234);
         c.panelCaption = Rgb(186, 220, 230), c.panelCaptionText = Rgb(26, 76, 92);

@@ -22,7 +22,8 @@ std::wstring Trimmed(const std::wstring& text) {
 CMFCRibbonRichEditCtrlGoogleSearch::CMFCRibbonRichEditCtrlGoogleSearch(CMFCRibbonGoogleSearch& box)
     : RibbonEdit(box), search_(&box) {}
 
-bool CMFCRibbonRichEditCtrlGoogleSearch::CreateEditWindow(DWORD style, const RECT& rect, HWND parent, UINT id) {
+bool CMFCRibbonRichEditCtrlGoogleSearch::CreateEditWindow(DWORD style, const RECT& rect, HWND parent,
+                                                          UINT id) {
     return Create(0, L"Edit", L"", style, rect, parent, id);
 }
 

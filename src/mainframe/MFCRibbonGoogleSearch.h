@@ -1,6 +1,6 @@
 #pragma once
-// The web search box at the right end of the ribbon's tab row: Enter or a choice from its list sends the text to
-// the main window, which opens the search (message 9223). The list holds this session's searches.
+// The web search box at the right end of the ribbon's tab row: Enter or a choice from its list sends the text
+// to the main window, which opens the search (message 9223). The list holds this session's searches.
 #include "framework/RibbonComboBox.h"
 
 namespace movalent {
@@ -23,8 +23,8 @@ public:
     CMFCRibbonGoogleSearch(int id, bool editable, int width, const std::wstring& label)
         : RibbonComboBox(id, editable, width, label) {}
 
-    // Sends the trimmed text (the edit's when text is null) to the main window; with addToList, adds it to the
-    // list unless the list holds it already in any case.
+    // Sends the trimmed text (the edit's when text is null) to the main window; with addToList, adds it to
+    // the list unless the list holds it already in any case.
     virtual void Search(const std::wstring* text, bool addToList);
     // Selects all of the edit's text and gives it the keyboard focus.
     virtual void FocusSearch();

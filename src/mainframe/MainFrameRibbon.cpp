@@ -1,6 +1,6 @@
 // What the ribbon holds: the application menu, the Home, Dev Tools and Options categories, the tab that
-// minimizes the ribbon, the search box, the style menu and About at the right end, and Close on the quick access
-// toolbar.
+// minimizes the ribbon, the search box, the style menu and About at the right end, and Close on the quick
+// access toolbar.
 #include "app/LanguageTable.h"
 #include "app/MovalentApp.h"
 #include "framework/Menu.h"
@@ -22,7 +22,8 @@ constexpr int kPanelPlainIcon = 0;
 
 // A button whose label is its command's own string (the part after the line break).
 std::unique_ptr<CMyMFCRibbonButton> CommandButton(unsigned id, int image) {
-    auto button = std::make_unique<CMyMFCRibbonButton>(static_cast<int>(id), CommandLabel(LocalizedString(id)));
+    auto button =
+        std::make_unique<CMyMFCRibbonButton>(static_cast<int>(id), CommandLabel(LocalizedString(id)));
     button->SetImage(image);
     return button;
 }
@@ -46,13 +47,15 @@ void CMainFrame::BuildRibbon() {
     panelImages_.Load(IDB_PANEL_ICONS, 16);
     ribbonBar_.SetPanelImages(&panelImages_);
 
-    ribbonBar_.SetApplicationButton(IDB_APP_BUTTON, L"\nf", LocalizedString(IDS_FILE), kApplicationButtonSize);
-    RibbonCategory* menu = ribbonBar_.AddMainCategory(LocalizedString(IDS_FILE), IDB_APP_MENU_SMALL,
-                                                      IDB_APP_MENU_LARGE);
+    ribbonBar_.SetApplicationButton(IDB_APP_BUTTON, L"\nf", LocalizedString(IDS_FILE),
+                                    kApplicationButtonSize);
+    RibbonCategory* menu =
+        ribbonBar_.AddMainCategory(LocalizedString(IDS_FILE), IDB_APP_MENU_SMALL, IDB_APP_MENU_LARGE);
     auto close = std::make_unique<CMyMFCRibbonButton>(ID_CLOSE_DOCUMENT, LocalizedString(IDS_MENU_CLOSE));
     close->SetImage(9);
     menu->AddElement(std::move(close));
-    auto exit = std::make_unique<CMyMFCRibbonMainPanelButton>(ID_EXIT_PROGRAM, LocalizedString(IDS_MENU_EXIT));
+    auto exit =
+        std::make_unique<CMyMFCRibbonMainPanelButton>(ID_EXIT_PROGRAM, LocalizedString(IDS_MENU_EXIT));
     exit->SetImage(15);
     menu->AddElement(std::move(exit));
 
@@ -70,8 +73,8 @@ void CMainFrame::BuildRibbon() {
     AddOptionsCategory();
 
     ribbonToggleCategory_ = ribbonBar_.AddCategory(
-        LocalizedString(ribbonBar_.HideElements() ? IDS_SHOW_RIBBON : IDS_MINIMIZE_RIBBON), IDB_CATEGORY_SMALL,
-        IDB_CATEGORY_LARGE);
+        LocalizedString(ribbonBar_.HideElements() ? IDS_SHOW_RIBBON : IDS_MINIMIZE_RIBBON),
+        IDB_CATEGORY_SMALL, IDB_CATEGORY_LARGE);
     AddTabRowElements();
     ribbonBar_.SetQuickAccessCommands({ID_CLOSE_DOCUMENT});
     ribbonBar_.RecalcLayout();
@@ -105,8 +108,8 @@ void CMainFrame::AddNewPanel(RibbonCategory& home) {
 }
 
 void CMainFrame::AddDevToolsCategory() {
-    RibbonCategory* tools =
-        ribbonBar_.AddCategory(LocalizedString(IDS_CATEGORY_DEV_TOOLS), IDB_CATEGORY_SMALL, IDB_CATEGORY_LARGE);
+    RibbonCategory* tools = ribbonBar_.AddCategory(LocalizedString(IDS_CATEGORY_DEV_TOOLS),
+                                                   IDB_CATEGORY_SMALL, IDB_CATEGORY_LARGE);
     RibbonPanel* fennimox = tools->AddPanel(L"Fennimox", kPanelPlainIcon);
     fennimox->Add(CommandButton(ID_TOGGLE_FENNIMOX, 21));
     fennimox->Add(CommandButton(ID_VIEW_SOURCE, 24));

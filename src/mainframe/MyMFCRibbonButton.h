@@ -1,7 +1,7 @@
 #pragma once
-// The program's ribbon buttons: tooltips and descriptions from the commands' translated strings, history menus
-// for Previous and Next built from the active tab at each opening, and drop-down labels translated the first time
-// a menu opens.
+// The program's ribbon buttons: tooltips and descriptions from the commands' translated strings, history
+// menus for Previous and Next built from the active tab at each opening, and drop-down labels translated the
+// first time a menu opens.
 #include "framework/RibbonElement.h"
 
 namespace movalent {

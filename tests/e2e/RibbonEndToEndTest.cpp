@@ -1,7 +1,7 @@
 // The ribbon as a user meets it in the real program: what it shows, its toggle tab, the history and Refresh
 // menus, its language, the web search box, the Favorites button and the keys that reach the search box. The
-// test clicks where the ribbon says its elements are and reads back what the ribbon, the tabs and the settings
-// show.
+// test clicks where the ribbon says its elements are and reads back what the ribbon, the tabs and the
+// settings show.
 #include "PageFolder.h"
 #include "ProgramHarness.h"
 #include "RibbonInspection.h"
@@ -67,7 +67,8 @@ protected:
     static void TypeAddress(const Program& program, const std::wstring& address) {
         program.PressKeys({VK_MENU, 'D'});
         HWND tab = program.ActiveTab();
-        Program::WaitFor([&] { return FocusOfThread(tab) == AddressEdit(tab); }, std::chrono::milliseconds(2000));
+        Program::WaitFor([&] { return FocusOfThread(tab) == AddressEdit(tab); },
+                         std::chrono::milliseconds(2000));
         SetAddressText(tab, address);
         program.PressKeys({VK_RETURN});
     }
@@ -139,8 +140,8 @@ TEST_F(Ribbon, StyleMenuMarksTheStyleInUseAndStoresTheChoice) {
     ASSERT_TRUE(program.Start(WithEngines())) << program.StartError();
     RibbonDriver ribbon(program);
     ASSERT_TRUE(ribbon.Ready());
-    const unsigned styles[] = {ID_LOOK_OFFICE_2007_BLUE, ID_LOOK_OFFICE_2007_BLACK, ID_LOOK_OFFICE_2007_SILVER,
-                               ID_LOOK_OFFICE_2007_AQUA};
+    const unsigned styles[] = {ID_LOOK_OFFICE_2007_BLUE, ID_LOOK_OFFICE_2007_BLACK,
+                               ID_LOOK_OFFICE_2007_SILVER, ID_LOOK_OFFICE_2007_AQUA};
     auto marked = [&] {
         std::vector<unsigned> radio;
         for (unsigned id : styles)
@@ -158,7 +159,8 @@ TEST_F(Ribbon, StyleMenuMarksTheStyleInUseAndStoresTheChoice) {
                                          L"Office 2007 (&Silver Style)", L"Office 2007 (&Aqua Style)"}),
               ribbon.MenuItems());
     ASSERT_TRUE(ribbon.ChooseMenuItem(menu, 1));
-    EXPECT_TRUE(Program::WaitFor([&] { return marked() == std::vector<unsigned>{ID_LOOK_OFFICE_2007_BLACK}; }));
+    EXPECT_TRUE(
+        Program::WaitFor([&] { return marked() == std::vector<unsigned>{ID_LOOK_OFFICE_2007_BLACK}; }));
     EXPECT_FALSE(ribbon.MenuOpen());
     EXPECT_EQ(std::optional<DWORD>(ID_LOOK_OFFICE_2007_BLACK), StoredWorkspaceInt(L"ApplicationLook"));
     EXPECT_EQ(0, program.Close());
@@ -173,8 +175,9 @@ TEST_F(Ribbon, StyleMenuMarksTheStyleInUseAndStoresTheChoice) {
 
 TEST_F(Ribbon, ApplicationMenuAndQuickAccessCloseTabsAndExitEndsTheProgram) {
     Program program;
-    ASSERT_TRUE(program.Start(WithEngines({L"-ie6", pages.WritePage(L"a.html", "A"),
-                                           pages.WritePage(L"b.html", "B"), pages.WritePage(L"c.html", "C")})))
+    ASSERT_TRUE(
+        program.Start(WithEngines({L"-ie6", pages.WritePage(L"a.html", "A"), pages.WritePage(L"b.html", "B"),
+                                   pages.WritePage(L"c.html", "C")})))
         << program.StartError();
     ASSERT_TRUE(WaitForTabs(program, 3));
     RibbonDriver ribbon(program);
@@ -335,13 +338,14 @@ TEST_F(Ribbon, PreviousMenuListsEarlierPagesNearestFirstAndGoesThere) {
 
 TEST_F(Ribbon, RefreshMenuHasItsFourCommandsInTwoGroupsEveryTime) {
     Program program;
-    ASSERT_TRUE(program.Start(WithEngines({L"-ie7", pages.WritePage(L"r.html", "R")}))) << program.StartError();
+    ASSERT_TRUE(program.Start(WithEngines({L"-ie7", pages.WritePage(L"r.html", "R")})))
+        << program.StartError();
     ASSERT_TRUE(WaitForActivePage(program, L"R"));
     RibbonDriver ribbon(program);
     ASSERT_TRUE(ribbon.Ready());
     ASSERT_TRUE(Program::WaitFor([&] { return ribbon.State(ID_NAV_REFRESH) & 1; }));
-    const std::vector<std::wstring> expected = {L"Refresh", L"Refresh Complete (no cache)", L"-", L"Refresh All",
-                                                L"Refresh All Complete (no cache)"};
+    const std::vector<std::wstring> expected = {L"Refresh", L"Refresh Complete (no cache)", L"-",
+                                                L"Refresh All", L"Refresh All Complete (no cache)"};
     for (int opening = 1; opening <= 2; ++opening) {
         SCOPED_TRACE(opening);
         ribbon.Press(ribbon.ArrowPoint(ID_NAV_REFRESH));
@@ -576,7 +580,8 @@ TEST_F(WebSearch, FirstDefaultTabBehaviourReusesTheFirstDefaultIeTab) {
 
 // The Favorites button.
 
-const wchar_t* const kShellFolders = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+const wchar_t* const kShellFolders =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 // Points the user's favorites at a folder of the test's own, and puts the setting back afterwards.
 class FavoritesFolder {
@@ -584,14 +589,14 @@ public:
     explicit FavoritesFolder(std::filesystem::path folder) : folder_(std::move(folder)) {
         std::filesystem::create_directories(folder_);
         HKEY key = nullptr;
-        if (::RegCreateKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                              nullptr, &key, nullptr) != ERROR_SUCCESS)
+        if (::RegCreateKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0,
+                              KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
             return;
         DWORD size = 0;
         if (::RegQueryValueExW(key, L"Favorites", nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
             saved_.resize(size);
-            saved_present_ = ::RegQueryValueExW(key, L"Favorites", nullptr, &type_, saved_.data(), &size) ==
-                             ERROR_SUCCESS;
+            saved_present_ =
+                ::RegQueryValueExW(key, L"Favorites", nullptr, &type_, saved_.data(), &size) == ERROR_SUCCESS;
         }
         const std::wstring value = folder_.wstring();
         ::RegSetValueExW(key, L"Favorites", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
@@ -617,7 +622,8 @@ public:
         std::ofstream out(file, std::ios::binary);
         out << "[InternetShortcut]\r\nURL=" << std::filesystem::path(target).string() << "\r\n";
     }
-    // The menu's top level as the folder lists: shortcuts before the first folder, the folders, then the rest.
+    // The menu's top level as the folder lists: shortcuts before the first folder, the folders, then the
+    // rest.
     std::vector<std::wstring> TopLevel() const {
         std::vector<std::wstring> items;
         size_t folders = 0, firstFolder = std::wstring::npos;
@@ -680,11 +686,10 @@ TEST_F(Ribbon, FavoritesButtonListsTheFavoritesAndOpensOneInTheActiveTab) {
         ASSERT_TRUE(menu);
         EXPECT_TRUE(ribbon.MenuOpen());
         EXPECT_EQ(expected, ribbon.MenuItems());
-        const size_t index = static_cast<size_t>(std::find(expected.begin(), expected.end(), chosen) -
-                                                 expected.begin());
+        const size_t index =
+            static_cast<size_t>(std::find(expected.begin(), expected.end(), chosen) - expected.begin());
         ASSERT_TRUE(ribbon.ChooseMenuItem(menu, index));
-        EXPECT_TRUE(Program::WaitFor(
-            [&] { return ShowsPage(tab, std::wstring(chosen) + L" page"); }));
+        EXPECT_TRUE(Program::WaitFor([&] { return ShowsPage(tab, std::wstring(chosen) + L" page"); }));
     }
     EXPECT_EQ(1u, program.Tabs().size());
     EXPECT_EQ(0, program.Close());
@@ -704,8 +709,8 @@ TEST_F(Ribbon, CtrlEAndCtrlKFocusTheSearchBoxWithItsTextSelected) {
     ASSERT_TRUE(edit);
     const std::wstring typed = L"some words";
     DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()), SMTO_ABORTIFHUNG, 5000,
-                          &ignored);
+    ::SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()), SMTO_ABORTIFHUNG,
+                          5000, &ignored);
     auto selection = [&] {
         DWORD_PTR range = 0;
         ::SendMessageTimeoutW(edit, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &range);
@@ -729,7 +734,8 @@ TEST_F(Ribbon, CtrlEAndCtrlKFocusTheSearchBoxWithItsTextSelected) {
 // arrow keys move and Enter runs the element.
 TEST_F(Ribbon, KeyboardReachesEveryPartOfTheRibbon) {
     Program program;
-    ASSERT_TRUE(program.Start(WithEngines({L"-ie6", pages.WritePage(L"a.html", "Alt")}))) << program.StartError();
+    ASSERT_TRUE(program.Start(WithEngines({L"-ie6", pages.WritePage(L"a.html", "Alt")})))
+        << program.StartError();
     HWND tab = WaitForActivePage(program, L"Alt");
     ASSERT_TRUE(tab);
     RibbonDriver ribbon(program);
@@ -749,8 +755,8 @@ TEST_F(Ribbon, KeyboardReachesEveryPartOfTheRibbon) {
     program.PressKeys({VK_MENU, 'H'});
     EXPECT_TRUE(Program::WaitFor([&] { return ribbon.ActiveCategory() == 0; }));
 
-    // F10 from the page: the application button has the focus; Right goes to the quick access Close, Enter runs
-    // it.
+    // F10 from the page: the application button has the focus; Right goes to the quick access Close, Enter
+    // runs it.
     program.PressKeys({VK_ESCAPE});
     program.PressKeys({VK_MENU, 'D'});
     ASSERT_TRUE(Program::WaitFor([&] { return FocusOfThread(tab) == AddressEdit(tab); }));

@@ -18,7 +18,9 @@ POINT Unpack(LRESULT packed) {
     return {static_cast<short>(LOWORD(packed)), static_cast<short>(HIWORD(packed))};
 }
 
-LPARAM Pack(POINT point) { return MAKELPARAM(point.x, point.y); }
+LPARAM Pack(POINT point) {
+    return MAKELPARAM(point.x, point.y);
+}
 
 struct MenuSearch {
     DWORD processId;
@@ -45,11 +47,12 @@ RibbonDriver::RibbonDriver(const Program& program) : program_(program) {
         bar_ = ::FindWindowExW(program.MainWindow(), nullptr, L"MovalentRibbonBar", nullptr);
         return bar_ != nullptr;
     });
-    process_ = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                             program.ProcessId());
+    process_ =
+        ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, program.ProcessId());
     if (process_)
-        buffer_ = static_cast<wchar_t*>(::VirtualAllocEx(process_, nullptr, kRibbonQueryTextSize * sizeof(wchar_t),
-                                                         MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        buffer_ =
+            static_cast<wchar_t*>(::VirtualAllocEx(process_, nullptr, kRibbonQueryTextSize * sizeof(wchar_t),
+                                                   MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     // The bar answers once the frame has finished building it and its thread takes messages again.
     if (bar_)
         Program::WaitFor([&] { return Ask(kRibbonCategoryCount) > 0; });
@@ -64,8 +67,8 @@ RibbonDriver::~RibbonDriver() {
 
 LRESULT RibbonDriver::Ask(unsigned question, unsigned argument) const {
     DWORD_PTR answer = 0;
-    if (!::SendMessageTimeoutW(bar_, QueryMessage(), MAKEWPARAM(question, argument), 0, SMTO_ABORTIFHUNG, 5000,
-                               &answer))
+    if (!::SendMessageTimeoutW(bar_, QueryMessage(), MAKEWPARAM(question, argument), 0, SMTO_ABORTIFHUNG,
+                               5000, &answer))
         return 0;
     return static_cast<LRESULT>(answer);
 }
@@ -87,11 +90,21 @@ std::wstring RibbonDriver::AskText(unsigned question, unsigned argument) const {
     return text;
 }
 
-POINT RibbonDriver::ElementPoint(unsigned element) const { return Unpack(Ask(kRibbonElementPoint, element)); }
-POINT RibbonDriver::ArrowPoint(unsigned element) const { return Unpack(Ask(kRibbonElementArrow, element)); }
-bool RibbonDriver::Shows(unsigned element) const { return Ask(kRibbonElementPoint, element) != 0; }
-std::wstring RibbonDriver::Text(unsigned element) const { return AskText(kRibbonElementText, element); }
-std::wstring RibbonDriver::Tip(unsigned element) const { return AskText(kRibbonElementTip, element); }
+POINT RibbonDriver::ElementPoint(unsigned element) const {
+    return Unpack(Ask(kRibbonElementPoint, element));
+}
+POINT RibbonDriver::ArrowPoint(unsigned element) const {
+    return Unpack(Ask(kRibbonElementArrow, element));
+}
+bool RibbonDriver::Shows(unsigned element) const {
+    return Ask(kRibbonElementPoint, element) != 0;
+}
+std::wstring RibbonDriver::Text(unsigned element) const {
+    return AskText(kRibbonElementText, element);
+}
+std::wstring RibbonDriver::Tip(unsigned element) const {
+    return AskText(kRibbonElementTip, element);
+}
 unsigned RibbonDriver::State(unsigned element) const {
     return static_cast<unsigned>(Ask(kRibbonElementState, element));
 }
@@ -108,8 +121,12 @@ POINT RibbonDriver::CategoryPoint(size_t index) const {
     return Unpack(Ask(kRibbonCategoryPoint, static_cast<unsigned>(index)));
 }
 
-int RibbonDriver::ActiveCategory() const { return static_cast<int>(Ask(kRibbonActiveCategory)); }
-bool RibbonDriver::Minimized() const { return Ask(kRibbonMinimized) == 1; }
+int RibbonDriver::ActiveCategory() const {
+    return static_cast<int>(Ask(kRibbonActiveCategory));
+}
+bool RibbonDriver::Minimized() const {
+    return Ask(kRibbonMinimized) == 1;
+}
 
 std::vector<std::wstring> RibbonDriver::PanelNames() const {
     // The ribbon answers by index and says nothing past the last panel.
@@ -131,7 +148,9 @@ std::vector<std::wstring> RibbonDriver::MenuItems() const {
     return items;
 }
 
-bool RibbonDriver::MenuOpen() const { return Ask(kRibbonMenuOpen) == 1; }
+bool RibbonDriver::MenuOpen() const {
+    return Ask(kRibbonMenuOpen) == 1;
+}
 
 std::vector<std::wstring> RibbonDriver::SearchItems() const {
     std::vector<std::wstring> items;
@@ -150,8 +169,12 @@ void RibbonDriver::Click(POINT point) const {
     Release(point);
 }
 
-void RibbonDriver::Press(POINT point) const { Post(WM_LBUTTONDOWN, MK_LBUTTON, Pack(point)); }
-void RibbonDriver::Release(POINT point) const { Post(WM_LBUTTONUP, 0, Pack(point)); }
+void RibbonDriver::Press(POINT point) const {
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, Pack(point));
+}
+void RibbonDriver::Release(POINT point) const {
+    Post(WM_LBUTTONUP, 0, Pack(point));
+}
 
 void RibbonDriver::DoubleClick(POINT point) const {
     Click(point);
@@ -194,7 +217,9 @@ bool RibbonDriver::DismissMenu(HWND menu) const {
     return Program::WaitFor([&] { return !::IsWindowVisible(menu); });
 }
 
-HWND RibbonDriver::SearchEdit() const { return ::FindWindowExW(bar_, nullptr, L"Edit", nullptr); }
+HWND RibbonDriver::SearchEdit() const {
+    return ::FindWindowExW(bar_, nullptr, L"Edit", nullptr);
+}
 
 void RibbonDriver::Search(const std::wstring& text) const {
     HWND edit = SearchEdit();
@@ -207,9 +232,13 @@ void RibbonDriver::Search(const std::wstring& text) const {
     PressEnterInSearch();
 }
 
-void RibbonDriver::PressEnterInSearch() const { ::PostMessageW(SearchEdit(), WM_KEYDOWN, VK_RETURN, 1); }
+void RibbonDriver::PressEnterInSearch() const {
+    ::PostMessageW(SearchEdit(), WM_KEYDOWN, VK_RETURN, 1);
+}
 
-std::wstring RibbonDriver::SearchText() const { return program_.WindowText(SearchEdit()); }
+std::wstring RibbonDriver::SearchText() const {
+    return program_.WindowText(SearchEdit());
+}
 
 std::map<unsigned, std::wstring> ReadLanguageFile(const std::filesystem::path& file) {
     std::map<unsigned, std::wstring> texts;

@@ -1,7 +1,7 @@
 #pragma once
-// Sees and drives the ribbon of the running program from the test process, as a user would: it asks the ribbon
-// window what it shows (the registered query message), clicks at the points the ribbon reports, works its popup
-// menus with the keyboard, and types into the web search box.
+// Sees and drives the ribbon of the running program from the test process, as a user would: it asks the
+// ribbon window what it shows (the registered query message), clicks at the points the ribbon reports, works
+// its popup menus with the keyboard, and types into the web search box.
 #include "ProgramHarness.h"
 
 #include <windows.h>

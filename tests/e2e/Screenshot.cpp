@@ -76,12 +76,14 @@ std::filesystem::path ScreenshotFolder() {
     return folder;
 }
 
-// Wine draws other processes' windows straight to the X server, so the picture comes from there: ImageMagick's
-// import, started as the Unix program it is, writes the screen's rectangle as a binary PPM file.
+// Wine draws other processes' windows straight to the X server, so the picture comes from there:
+// ImageMagick's import, started as the Unix program it is, writes the screen's rectangle as a binary PPM
+// file.
 std::optional<ScreenImage> CaptureScreen(const RECT& wanted) {
-    // A maximized window reaches past the screen's edges; import cuts the far ones itself. (The screen's size is
-    // not asked of Wine: that call can stall in a test process while another process changes its window.)
-    const RECT rect = {std::max<LONG>(wanted.left, 0), std::max<LONG>(wanted.top, 0), wanted.right, wanted.bottom};
+    // A maximized window reaches past the screen's edges; import cuts the far ones itself. (The screen's size
+    // is not asked of Wine: that call can stall in a test process while another process changes its window.)
+    const RECT rect = {std::max<LONG>(wanted.left, 0), std::max<LONG>(wanted.top, 0), wanted.right,
+                       wanted.bottom};
     if (rect.right <= rect.left || rect.bottom <= rect.top)
         return std::nullopt;
     const std::string base = "/tmp/movalent-screen-" + std::to_string(::GetCurrentProcessId());
@@ -89,9 +91,10 @@ std::optional<ScreenImage> CaptureScreen(const RECT& wanted) {
     ::DeleteFileW(windowsFile.c_str());
     // Written under another name and renamed once complete.
     std::string command = "Z:\\bin\\sh -c \"import -silent -window root -depth 8 -crop " +
-                          std::to_string(rect.right - rect.left) + "x" + std::to_string(rect.bottom - rect.top) + "+" +
-                          std::to_string(rect.left) + "+" + std::to_string(rect.top) + " ppm:" + base +
-                          ".part && mv " + base + ".part " + base + ".ppm\"";
+                          std::to_string(rect.right - rect.left) + "x" +
+                          std::to_string(rect.bottom - rect.top) + "+" + std::to_string(rect.left) + "+" +
+                          std::to_string(rect.top) + " ppm:" + base + ".part && mv " + base + ".part " +
+                          base + ".ppm\"";
     std::wstring wideCommand(command.begin(), command.end());
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
@@ -102,8 +105,8 @@ std::optional<ScreenImage> CaptureScreen(const RECT& wanted) {
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
     // Wine cannot wait for a Unix process: the picture is there once the file is.
-    for (int attempt = 0; attempt < 200 && ::GetFileAttributesW(windowsFile.c_str()) == INVALID_FILE_ATTRIBUTES;
-         ++attempt)
+    for (int attempt = 0;
+         attempt < 200 && ::GetFileAttributesW(windowsFile.c_str()) == INVALID_FILE_ATTRIBUTES; ++attempt)
         ::Sleep(100);
 
     std::ifstream in(std::filesystem::path(windowsFile), std::ios::binary);

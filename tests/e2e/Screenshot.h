@@ -1,6 +1,6 @@
 #pragma once
-// Pictures of the program's windows as they are on the screen, saved as PNG files for people to look at, and the
-// pixels themselves for tests that check what was drawn.
+// Pictures of the program's windows as they are on the screen, saved as PNG files for people to look at, and
+// the pixels themselves for tests that check what was drawn.
 #include <windows.h>
 
 #include <cstdint>
@@ -27,15 +27,16 @@ struct ScreenImage {
     }
 };
 
-// Whether this run has a screen to take pictures of: the test command runs the screenshot tests under a virtual
-// display and sets MOVALENT_SCREENSHOTS; without it they skip.
+// Whether this run has a screen to take pictures of: the test command runs the screenshot tests under a
+// virtual display and sets MOVALENT_SCREENSHOTS; without it they skip.
 bool ScreenshotsAvailable();
 // The folder the pictures go to (created on first use): "screenshots" in the build folder.
 std::filesystem::path ScreenshotFolder();
 
 // What the screen shows inside rect (screen coordinates), cut to the screen.
 std::optional<ScreenImage> CaptureScreen(const RECT& rect);
-// The window's rectangle on the screen, after it was brought to the front and every window of the program drew.
+// The window's rectangle on the screen, after it was brought to the front and every window of the program
+// drew.
 std::optional<ScreenImage> CaptureWindow(HWND window);
 bool SavePng(const ScreenImage& image, const std::filesystem::path& file);
 

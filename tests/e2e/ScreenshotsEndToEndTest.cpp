@@ -1,6 +1,7 @@
-// Pictures of the main window as a user sees it: the ribbon in each Office 2007 style, minimized and restored, a
-// history drop-down open, and a stand-in page at several zoom percentages. Each picture is saved in the build
-// folder's "screenshots" for people to look at; the tests also check the pixels that show each effect.
+// Pictures of the main window as a user sees it: the ribbon in each Office 2007 style, minimized and
+// restored, a history drop-down open, and a stand-in page at several zoom percentages. Each picture is saved
+// in the build folder's "screenshots" for people to look at; the tests also check the pixels that show each
+// effect.
 #include "PageFolder.h"
 #include "ProgramHarness.h"
 #include "Screenshot.h"
@@ -56,14 +57,17 @@ protected:
         HWND found = nullptr;
         Program::WaitFor([&] {
             HWND tab = program.ActiveTab();
-            found = tab && PageValue(tab, L"title") == title && PageValue(tab, L"state") == L"complete" ? tab
-                                                                                                         : nullptr;
+            found = tab && PageValue(tab, L"title") == title && PageValue(tab, L"state") == L"complete"
+                        ? tab
+                        : nullptr;
             return found != nullptr;
         });
         return found;
     }
 
-    HWND Ribbon() const { return ::FindWindowExW(program.MainWindow(), nullptr, L"MovalentRibbonBar", nullptr); }
+    HWND Ribbon() const {
+        return ::FindWindowExW(program.MainWindow(), nullptr, L"MovalentRibbonBar", nullptr);
+    }
     LRESULT Ask(RibbonQuery question, unsigned argument = 0) const {
         static const UINT message = ::RegisterWindowMessageW(kQueryRibbonMessageName);
         return ::SendMessageW(Ribbon(), message, MAKEWPARAM(question, argument), 0);
@@ -95,8 +99,9 @@ protected:
 
     void CheckStoredStyle(DWORD stored) {
         HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Ombrisk\\Movalent\\Workspace", 0,
-                                                   nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Ombrisk\\Movalent\\Workspace", 0, nullptr,
+                                    0, KEY_SET_VALUE, nullptr, &key, nullptr));
         ::RegSetValueExW(key, L"ApplicationLook", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&stored),
                          sizeof(stored));
         ::RegCloseKey(key);
@@ -112,9 +117,9 @@ protected:
     Program program;
 };
 
-
 TEST_F(Screenshots, RibbonInEachOffice2007StyleMinimizedAndRestored) {
-    ASSERT_TRUE(OpenPage(pages.WritePage(L"styles.html", "Styles", "<p>The ribbon in every style.</p>"), L"Styles"));
+    ASSERT_TRUE(
+        OpenPage(pages.WritePage(L"styles.html", "Styles", "<p>The ribbon in every style.</p>"), L"Styles"));
     const std::pair<unsigned, const char*> styles[] = {
         {ID_LOOK_OFFICE_2007_BLUE, "blue"},
         {ID_LOOK_OFFICE_2007_BLACK, "black"},
@@ -123,7 +128,8 @@ TEST_F(Screenshots, RibbonInEachOffice2007StyleMinimizedAndRestored) {
     };
     for (const auto& [command, name] : styles) {
         program.PostCommand(command);
-        ASSERT_TRUE(Program::WaitFor([&] { return (program.CommandState(command) & kCommandRadio) != 0; })) << name;
+        ASSERT_TRUE(Program::WaitFor([&] { return (program.CommandState(command) & kCommandRadio) != 0; }))
+            << name;
         ScreenImage image = Picture(std::string("ribbon-") + name);
         // The top of the tab row, between the last tab and the search box, shows the style's own colour.
         RibbonColours colours = RibbonColoursForLook(ApplyLookCommand(VisualLook{}, command));
@@ -200,7 +206,8 @@ size_t InkOfPage(const ScreenImage& image, HWND page) {
     size_t ink = 0;
     for (int y = pageRect.top; y < pageRect.bottom; ++y)
         for (int x = pageRect.left; x < pageRect.right; ++x)
-            if (std::optional<std::uint32_t> pixel = image.AtScreen({x, y}); pixel && (*pixel & 0xC0C0C0) == 0)
+            if (std::optional<std::uint32_t> pixel = image.AtScreen({x, y});
+                pixel && (*pixel & 0xC0C0C0) == 0)
                 ++ink;
     return ink;
 }

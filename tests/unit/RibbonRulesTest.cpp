@@ -1,5 +1,5 @@
-// How the ribbon breaks labels, gives way when narrow, reads command strings, and which colours each visual style
-// draws it in.
+// How the ribbon breaks labels, gives way when narrow, reads command strings, and which colours each visual
+// style draws it in.
 #include "framework/RibbonLayoutRules.h"
 #include "mainframe/LookColours.h"
 #include "mainframe/RibbonStrings.h"
@@ -18,7 +18,8 @@ int CharacterWidth(const std::wstring& text) {
 
 TEST(RibbonLabels, BreakAtTheSpaceThatBalancesTheLines) {
     using Lines = std::vector<std::wstring>;
-    EXPECT_EQ((Lines{L"Close all except", L"active tab"}), SplitLabel(L"Close all except active tab", CharacterWidth));
+    EXPECT_EQ((Lines{L"Close all except", L"active tab"}),
+              SplitLabel(L"Close all except active tab", CharacterWidth));
     EXPECT_EQ((Lines{L"Close", L"all tabs"}), SplitLabel(L"Close all tabs", CharacterWidth));
     EXPECT_EQ((Lines{L"Refresh"}), SplitLabel(L"Refresh", CharacterWidth));
     EXPECT_EQ((Lines{L""}), SplitLabel(L"", CharacterWidth));

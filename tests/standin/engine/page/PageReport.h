@@ -102,11 +102,12 @@ enum class LineStyle {
 struct PageLine {
     LineStyle style;
     std::wstring text;
-    int indent = 0;   // frame depth
-    int zoom = 100;   // percent: a document's own lines are drawn at its effective zoom
+    int indent = 0; // frame depth
+    int zoom = 100; // percent: a document's own lines are drawn at its effective zoom
 };
 
-// The effective zoom factor of a zoom snapshot: its runtime zoom times its wrapper's ("150%" is 1.5, "none" 1).
+// The effective zoom factor of a zoom snapshot: its runtime zoom times its wrapper's ("150%" is 1.5, "none"
+// 1).
 double ZoomFactor(const ZoomSnapshot& zoom);
 
 std::vector<PageLine> BuildPageLines(const PageSnapshot& page);
