@@ -226,6 +226,7 @@
 #define IDS_BROWSE                      151
 #define IDS_SHOW_RIBBON                 152
 #define IDS_MINIMIZE_RIBBON             153
+#define IDS_RIBBON_MINIMIZE_MENU        30510 /* the ribbon's own context menu item */
 #define IDS_STATUS_INFO                 154
 #define IDS_CATEGORY_DEV_TOOLS          159
 #define IDS_FENNIMOX_INIT_FAILED        160

@@ -769,4 +769,44 @@ TEST_F(Ribbon, KeyboardReachesEveryPartOfTheRibbon) {
     EXPECT_EQ(0, program.Close());
 }
 
+// Minimized, a click on a category's tab shows its panels over the page without moving the page; running one of
+// its commands puts them away again, and the ribbon stays minimized.
+TEST_F(Ribbon, MinimizedRibbonShowsACategoryOverThePageUntilACommandRuns) {
+    Program program;
+    ASSERT_TRUE(program.Start(WithEngines({L"-ie7", pages.WritePage(L"p.html", "Peek")}))) << program.StartError();
+    ASSERT_TRUE(WaitForActivePage(program, L"Peek"));
+    RibbonDriver ribbon(program);
+    ASSERT_TRUE(ribbon.Ready());
+    auto height = [&](HWND window) {
+        RECT rect = {};
+        ::GetWindowRect(window, &rect);
+        return rect.bottom - rect.top;
+    };
+    auto top = [&](HWND window) {
+        RECT rect = {};
+        ::GetWindowRect(window, &rect);
+        return rect.top;
+    };
+    const int fullHeight = height(ribbon.Handle());
+    ribbon.Click(ribbon.CategoryPoint(3));
+    ASSERT_TRUE(Program::WaitFor([&] { return ribbon.Minimized(); }));
+    ASSERT_TRUE(Program::WaitFor([&] { return height(ribbon.Handle()) < fullHeight; }));
+    const int minimizedHeight = height(ribbon.Handle());
+    const int pageTop = top(program.MdiClient());
+    EXPECT_FALSE(ribbon.Shows(ID_NEW_IE6));
+
+    ribbon.Click(ribbon.CategoryPoint(0));
+    ASSERT_TRUE(Program::WaitFor([&] { return height(ribbon.Handle()) == fullHeight; }));
+    EXPECT_TRUE(ribbon.Minimized());
+    EXPECT_EQ(pageTop, top(program.MdiClient())) << "the page stays where it was";
+    ASSERT_TRUE(ribbon.Shows(ID_NEW_IE6));
+
+    ribbon.Click(ribbon.ElementPoint(ID_NEW_IE6));
+    EXPECT_TRUE(WaitForTabs(program, 2));
+    EXPECT_TRUE(Program::WaitFor([&] { return height(ribbon.Handle()) == minimizedHeight; }));
+    EXPECT_TRUE(ribbon.Minimized());
+    EXPECT_EQ(L"Show the ribbon", ribbon.CategoryNames().at(3));
+    EXPECT_EQ(0, program.Close());
+}
+
 } // namespace
