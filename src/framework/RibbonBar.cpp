@@ -284,8 +284,8 @@ void RibbonBar::OnLButtonDown(POINT point) {
             box->DropDownList();
         return;
     }
-    if (!element->State().enabled && element->SendsCommand() &&
-        element->GetDropDown() != RibbonElement::DropDown::Menu)
+    // A disabled command opens no menu either.
+    if (!element->State().enabled && element->SendsCommand())
         return;
     if (element->GetDropDown() == RibbonElement::DropDown::Menu || InArrowPart(*element, point)) {
         Activate(*element, true);
@@ -344,6 +344,8 @@ void RibbonBar::Activate(RibbonElement& element, bool openDropDown) {
         }
         return;
     }
+    if (element.SendsCommand() && !element.State().enabled)
+        return;
     if (element.GetDropDown() == RibbonElement::DropDown::Menu ||
         (openDropDown && element.GetDropDown() == RibbonElement::DropDown::Split)) {
         dropped_ = &element;

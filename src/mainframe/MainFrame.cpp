@@ -172,6 +172,9 @@ void CMainFrame::SaveBarState() {
 }
 
 bool CMainFrame::PreTranslateMessage(MSG& msg) {
+    // Any other key (an accelerator such as Alt+D included) makes a following Alt release not Alt alone.
+    if ((msg.message == WM_SYSKEYDOWN || msg.message == WM_KEYDOWN) && msg.wParam != VK_MENU)
+        altAlone_ = false;
     CMovalentApp* app = CMovalentApp::Get();
     if (app && app->Accelerators() && Handle() &&
         ::TranslateAcceleratorW(Handle(), app->Accelerators(), &msg))
@@ -200,7 +203,6 @@ bool CMainFrame::TranslateRibbonKeys(const MSG& msg) {
     case WM_SYSCHAR:
         altAlone_ = false;
         return ribbonBar_.OnKeyMenu(static_cast<wchar_t>(msg.wParam));
-    case WM_KEYDOWN:
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
         altAlone_ = false;

@@ -31,18 +31,6 @@ protected:
                             std::chrono::milliseconds timeout = std::chrono::milliseconds(10000)) {
         return Program::WaitFor([&] { return program.Tabs().size() == count; }, timeout);
     }
-    // The active tab once its page has the given title and has finished loading.
-    static HWND WaitForActivePage(const Program& program, const std::wstring& title) {
-        HWND found = nullptr;
-        Program::WaitFor([&] {
-            HWND tab = program.ActiveTab();
-            found = tab && PageValue(tab, L"title") == title && PageValue(tab, L"state") == L"complete"
-                        ? tab
-                        : nullptr;
-            return found != nullptr;
-        });
-        return found;
-    }
     static HWND TabWithTitle(const Program& program, const std::wstring& title) {
         for (HWND tab : program.Tabs())
             if (PageValue(tab, L"title") == title)

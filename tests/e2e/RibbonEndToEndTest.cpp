@@ -54,15 +54,6 @@ protected:
     static bool ShowsPage(HWND tab, const std::wstring& title) {
         return PageValue(tab, L"title") == title && PageValue(tab, L"state") == L"complete";
     }
-    static HWND WaitForActivePage(const Program& program, const std::wstring& title) {
-        HWND found = nullptr;
-        Program::WaitFor([&] {
-            HWND tab = program.ActiveTab();
-            found = tab && ShowsPage(tab, title) ? tab : nullptr;
-            return found != nullptr;
-        });
-        return found;
-    }
     // Types an address into the active tab's address box and presses Enter.
     static void TypeAddress(const Program& program, const std::wstring& address) {
         program.PressKeys({VK_MENU, 'D'});

@@ -53,17 +53,7 @@ protected:
         ::ShowWindow(program.MainWindow(), SW_MAXIMIZE);
         return WaitForPage(title);
     }
-    HWND WaitForPage(const std::wstring& title) const {
-        HWND found = nullptr;
-        Program::WaitFor([&] {
-            HWND tab = program.ActiveTab();
-            found = tab && PageValue(tab, L"title") == title && PageValue(tab, L"state") == L"complete"
-                        ? tab
-                        : nullptr;
-            return found != nullptr;
-        });
-        return found;
-    }
+    HWND WaitForPage(const std::wstring& title) const { return WaitForActivePage(program, title); }
 
     HWND Ribbon() const {
         return ::FindWindowExW(program.MainWindow(), nullptr, L"MovalentRibbonBar", nullptr);

@@ -1,5 +1,7 @@
 #include "TabInspection.h"
 
+#include "ProgramHarness.h"
+
 #include <commctrl.h>
 #include <tlhelp32.h>
 
@@ -179,6 +181,16 @@ size_t WindowCount(DWORD processId) {
     WindowTally tally{processId, 0};
     ::EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&tally));
     return tally.count;
+}
+
+HWND WaitForActivePage(const Program& program, const std::wstring& title) {
+    HWND found = nullptr;
+    Program::WaitFor([&] {
+        HWND tab = program.ActiveTab();
+        found = tab && PageValue(tab, L"title") == title && PageValue(tab, L"state") == L"complete" ? tab : nullptr;
+        return found != nullptr;
+    });
+    return found;
 }
 
 } // namespace movalent::test

@@ -20,6 +20,11 @@ HWND BrowserWindow(HWND tab);
 std::map<std::wstring, std::wstring> PageReport(HWND tab);
 std::wstring PageValue(HWND tab, const std::wstring& key);
 
+class Program;
+// The program's active tab once its stand-in page has the given title and has finished loading; null when that
+// does not happen within the harness's usual wait.
+HWND WaitForActivePage(const Program& program, const std::wstring& title);
+
 // The tab's address box: its edit field and the addresses it lists, top first.
 HWND AddressEdit(HWND tab);
 std::vector<std::wstring> AddressItems(HWND tab);
