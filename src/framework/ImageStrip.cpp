@@ -77,15 +77,24 @@ void ImageStrip::Draw(HDC dc, int index, int x, int y, bool enabled, int side) c
     ::DeleteDC(memory);
 }
 
-HBITMAP ImageStrip::ExtractBitmap(int index) const {
+HBITMAP ImageStrip::ExtractBitmap(int index, COLORREF background) const {
     if (!Loaded() || index < 0 || index >= Count())
         return nullptr;
+    const unsigned backdrop[3] = {GetBValue(background), GetGValue(background), GetRValue(background)};
     std::vector<unsigned char> image(static_cast<size_t>(size_) * size_ * 4);
-    for (int row = 0; row < size_; ++row)
-        std::memcpy(image.data() + static_cast<size_t>(row) * size_ * 4,
-                    pixels_.data() +
-                        (static_cast<size_t>(row) * width_ + static_cast<size_t>(index) * size_) * 4,
-                    static_cast<size_t>(size_) * 4);
+    for (int row = 0; row < size_; ++row) {
+        const unsigned char* source =
+            pixels_.data() + (static_cast<size_t>(row) * width_ + static_cast<size_t>(index) * size_) * 4;
+        unsigned char* target = image.data() + static_cast<size_t>(row) * size_ * 4;
+        for (int x = 0; x < size_; ++x) {
+            const unsigned alpha = source[x * 4 + 3];
+            // The colours are premultiplied already.
+            for (int c = 0; c < 3; ++c)
+                target[x * 4 + c] =
+                    static_cast<unsigned char>(source[x * 4 + c] + backdrop[c] * (255 - alpha) / 255);
+            target[x * 4 + 3] = 255;
+        }
+    }
     return static_cast<HBITMAP>(MakeSection(size_, size_, image, nullptr).release());
 }
 

@@ -25,8 +25,9 @@ public:
     // Draws image index with its top-left corner at (x, y), scaled to side pixels (0: its own size). Nothing
     // for an index outside the strip.
     void Draw(HDC dc, int index, int x, int y, bool enabled, int side = 0) const;
-    // A new 32-bit premultiplied bitmap holding one image, for a menu item; null outside the strip.
-    HBITMAP ExtractBitmap(int index) const;
+    // A new opaque bitmap holding one image drawn over background, for a menu item (menus do not blend every
+    // bitmap they are given); null outside the strip.
+    HBITMAP ExtractBitmap(int index, COLORREF background) const;
 
 private:
     static UniqueGdiObject MakeSection(int width, int height, std::vector<unsigned char>& pixels,

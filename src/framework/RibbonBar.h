@@ -144,8 +144,10 @@ private:
 
     // Menus (RibbonBarMenus.cpp).
     int TrackMenu(HMENU menu, const RECT& exclude, bool rightAlign, bool beside);
+    // Menu items for elements, with their small pictures (a system menu gives a large one no room of its
+    // own).
     void AppendItems(HMENU menu, const std::vector<RibbonElement*>& items,
-                     std::vector<UniqueGdiObject>& bitmaps, bool large) const;
+                     std::vector<UniqueGdiObject>& bitmaps) const;
     static std::vector<RibbonElement*> Pointers(const std::vector<std::unique_ptr<RibbonElement>>& items);
     const ImageStrip* StripOf(const RibbonElement& element, bool large) const;
 

@@ -46,7 +46,7 @@ std::vector<RibbonElement*> RibbonBar::Pointers(const std::vector<std::unique_pt
 }
 
 void RibbonBar::AppendItems(HMENU menu, const std::vector<RibbonElement*>& items,
-                            std::vector<UniqueGdiObject>& bitmaps, bool large) const {
+                            std::vector<UniqueGdiObject>& bitmaps) const {
     for (RibbonElement* item : items) {
         if (item->IsSeparator()) {
             ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
@@ -67,13 +67,13 @@ void RibbonBar::AppendItems(HMENU menu, const std::vector<RibbonElement*>& items
                 ::AppendMenuW(popup, MF_STRING, static_cast<UINT>(item->Id()), text.c_str());
                 ::AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
             }
-            AppendItems(popup, Pointers(item->SubItems()), bitmaps, false);
+            AppendItems(popup, Pointers(item->SubItems()), bitmaps);
             info.fMask |= MIIM_SUBMENU;
             info.hSubMenu = popup;
         }
-        const ImageStrip* strip = item->Image() >= 0 ? StripOf(*item, large) : nullptr;
+        const ImageStrip* strip = item->Image() >= 0 ? StripOf(*item, false) : nullptr;
         if (strip) {
-            if (HBITMAP bitmap = strip->ExtractBitmap(item->Image())) {
+            if (HBITMAP bitmap = strip->ExtractBitmap(item->Image(), ::GetSysColor(COLOR_MENU))) {
                 bitmaps.emplace_back(bitmap);
                 info.fMask |= MIIM_BITMAP;
                 info.hbmpItem = bitmap;
@@ -110,7 +110,7 @@ void RibbonBar::ShowSubItemsMenu(RibbonElement& element) {
     if (!menu)
         return;
     std::vector<UniqueGdiObject> bitmaps;
-    AppendItems(menu.get(), Pointers(*items), bitmaps, false);
+    AppendItems(menu.get(), Pointers(*items), bitmaps);
     // Commands of the application menu open their menus to the side.
     const bool beside = main_ && element.ParentCategory() == main_.get();
     RibbonElement* previous = std::exchange(dropped_, &element);
@@ -166,7 +166,7 @@ void RibbonBar::ShowApplicationMenu() {
         items.push_back(&separator);
     items.insert(items.end(), bottom.begin(), bottom.end());
     std::vector<UniqueGdiObject> bitmaps;
-    AppendItems(menu.get(), items, bitmaps, true);
+    AppendItems(menu.get(), items, bitmaps);
     pressed_ = &appButton_;
     ::InvalidateRect(Handle(), &appButton_.Rect(), FALSE);
     RECT anchor = appButton_.Rect();

@@ -186,6 +186,16 @@ TEST_F(Screenshots, HistoryDropDownOpen) {
     Picture("history-menu");
     ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_TRUE(Program::WaitFor([&] { return !::IsWindowVisible(menu); }));
+
+    // The application menu, with its large pictures.
+    ::PostMessageW(Ribbon(), WM_LBUTTONDOWN, MK_LBUTTON,
+                   static_cast<LPARAM>(Ask(kRibbonElementPoint, kRibbonApplicationButton)));
+    menu = OpenMenu(program.ProcessId());
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(3, Ask(kRibbonMenuItemCount));
+    Picture("application-menu");
+    ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(Program::WaitFor([&] { return !::IsWindowVisible(menu); }));
     EXPECT_EQ(0, program.Close());
 }
 
