@@ -165,6 +165,11 @@ void RibbonBar::SetHideElements(bool hide) {
     RecalcLayout();
 }
 
+void RibbonBar::ToggleHideElements() {
+    SetHideElements(!hideElements_);
+    RecalcParentLayout();
+}
+
 void RibbonBar::LoadState() {
     if (Application* app = Application::Current())
         SetHideElements(app->GetWorkspaceInt(kMinimizedValue, 0) != 0);
@@ -244,14 +249,19 @@ bool RibbonBar::PreTranslateMessage(MSG& msg) {
 
 // Mouse.
 
-bool RibbonBar::InArrowPart(const RibbonElement& element, POINT point) const {
-    if (element.GetDropDown() != RibbonElement::DropDown::Split)
-        return false;
-    // A large button's label carries its arrow; a small one's arrow is its right end.
-    const RECT& rect = element.Rect();
+RECT RibbonBar::ArrowPart(const RibbonElement& element) {
+    // A large button's label carries its arrow; a small element's arrow is its right end.
+    RECT rect = element.Rect();
     if (rect.bottom - rect.top > ribbon::kTabRowElementHeight)
-        return point.y >= rect.top + ribbon::kArrowPartTop;
-    return point.x >= rect.right - ribbon::kComboArrowWidth;
+        rect.top += ribbon::kArrowPartTop;
+    else
+        rect.left = rect.right - ribbon::kComboArrowWidth;
+    return rect;
+}
+
+bool RibbonBar::InArrowPart(const RibbonElement& element, POINT point) const {
+    const RECT arrow = ArrowPart(element);
+    return element.GetDropDown() == RibbonElement::DropDown::Split && ::PtInRect(&arrow, point);
 }
 
 void RibbonBar::OnLButtonDown(POINT point) {
@@ -266,8 +276,7 @@ void RibbonBar::OnLButtonDown(POINT point) {
     if (RibbonCategory* category = element->ParentCategory(); category && element == &category->Tab()) {
         if (doubleClick) {
             // Double-clicking a tab minimizes or restores the ribbon.
-            SetHideElements(!hideElements_);
-            RecalcParentLayout();
+            ToggleHideElements();
             return;
         }
         SetActiveCategory(category);
@@ -280,7 +289,8 @@ void RibbonBar::OnLButtonDown(POINT point) {
         return;
     }
     if (auto* box = dynamic_cast<RibbonComboBox*>(element)) {
-        if (point.x >= element->Rect().right - ribbon::kComboArrowWidth || !box->Window())
+        const RECT arrow = ArrowPart(*element);
+        if (::PtInRect(&arrow, point) || !box->Window())
             box->DropDownList();
         return;
     }
@@ -502,10 +512,8 @@ void RibbonBar::OnShowContextMenu(POINT screenPoint) {
     UINT chosen = static_cast<UINT>(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON,
                                                      screenPoint.x, screenPoint.y, 0, Handle(), nullptr));
     ::DestroyMenu(menu);
-    if (chosen == kMinimizeItem) {
-        SetHideElements(!hideElements_);
-        RecalcParentLayout();
-    }
+    if (chosen == kMinimizeItem)
+        ToggleHideElements();
 }
 
 // Questions from outside.
@@ -537,14 +545,7 @@ LRESULT RibbonBar::OnQuery(WPARAM wParam, LPARAM lParam) {
         RibbonElement* found = element();
         if (!found || !found->Visible())
             return 0;
-        RECT rect = found->Rect();
-        if (question == kRibbonElementArrow) {
-            if (rect.bottom - rect.top > ribbon::kTabRowElementHeight)
-                rect.top += ribbon::kArrowPartTop;
-            else
-                rect.left = rect.right - ribbon::kComboArrowWidth;
-        }
-        return PackPoint(rect);
+        return PackPoint(question == kRibbonElementArrow ? ArrowPart(*found) : found->Rect());
     }
     case kRibbonElementText:
         if (RibbonElement* found = element())

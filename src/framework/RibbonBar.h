@@ -131,7 +131,10 @@ private:
     void OnKeyDown(UINT key);
     void Execute(RibbonElement& element);
     void Activate(RibbonElement& element, bool openDropDown);
+    static RECT ArrowPart(const RibbonElement& element);
     bool InArrowPart(const RibbonElement& element, POINT point) const;
+    // The framework's own minimizing and restoring (a double click on a tab, the context menu).
+    void ToggleHideElements();
     void SetHot(RibbonElement* element);
     void InvalidateElement(const RibbonElement& element);
     void EnterKeyboardMode(RibbonElement* start);

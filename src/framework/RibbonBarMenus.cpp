@@ -2,6 +2,7 @@
 // menus owned by the frame, so the frame's command states enable and check their items as it does for any
 // menu.
 #include "framework/RibbonBar.h"
+#include "framework/RibbonLayoutRules.h"
 #include "framework/RibbonMetrics.h"
 
 namespace movalent {
@@ -132,11 +133,7 @@ int RibbonBar::ShowListMenu(RibbonElement& element, const std::vector<std::wstri
     if (!menu)
         return -1;
     for (size_t i = 0; i < items.size(); ++i) {
-        // Texts are shown as typed: an ampersand is not a key mark here.
-        std::wstring text;
-        for (wchar_t c : items[i])
-            text += c == L'&' ? std::wstring(L"&&") : std::wstring(1, c);
-        ::AppendMenuW(menu.get(), MF_STRING, i + 1, text.c_str());
+        ::AppendMenuW(menu.get(), MF_STRING, i + 1, WithLiteralAmpersands(items[i]).c_str());
     }
     openMenuItems_ = items;
     RECT screen = element.Rect();

@@ -50,4 +50,15 @@ std::wstring WithoutMnemonic(const std::wstring& text) {
     return result;
 }
 
+std::wstring WithLiteralAmpersands(const std::wstring& text) {
+    std::wstring result;
+    result.reserve(text.size());
+    for (wchar_t c : text) {
+        result += c;
+        if (c == L'&')
+            result += L'&';
+    }
+    return result;
+}
+
 } // namespace movalent

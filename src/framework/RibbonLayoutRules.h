@@ -21,5 +21,7 @@ std::vector<bool> CollapsePanels(const std::vector<int>& widths, int collapsedWi
 // The text a menu or a tooltip shows for a label whose "&" marks a key: "&&" is an ampersand, a single "&"
 // goes.
 std::wstring WithoutMnemonic(const std::wstring& text);
+// The reverse: a text shown as typed where "&" would mark a key (every ampersand doubled).
+std::wstring WithLiteralAmpersands(const std::wstring& text);
 
 } // namespace movalent

@@ -2,6 +2,7 @@
 
 #include "app/LanguageTable.h"
 #include "framework/Application.h"
+#include "framework/RibbonLayoutRules.h"
 #include "mainframe/MainFrame.h"
 #include "mainframe/RibbonStrings.h"
 #include "resource.h"
@@ -47,11 +48,9 @@ void CMyMFCRibbonButton::OnShowPopupMenu() {
         RemoveAllSubItems();
         for (const CHistoryObj* entry : entries) {
             // A page without a title is named by its address; "&" in either is shown as it is.
-            std::wstring text = entry->title.empty() ? entry->url : entry->title;
-            std::wstring shown;
-            for (wchar_t c : text)
-                shown += c == L'&' ? std::wstring(L"&&") : std::wstring(1, c);
-            AddSubItem(std::make_unique<RibbonButton>(static_cast<int>(entry->commandId), shown));
+            const std::wstring& text = entry->title.empty() ? entry->url : entry->title;
+            AddSubItem(std::make_unique<RibbonButton>(static_cast<int>(entry->commandId),
+                                                      WithLiteralAmpersands(text)));
         }
     } else if (Id() != ID_FAVORITES && !subItemLabelsDone_) {
         subItemLabelsDone_ = true;

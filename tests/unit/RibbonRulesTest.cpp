@@ -39,6 +39,9 @@ TEST(RibbonLabels, MnemonicsAreRemovedAndDoubledAmpersandsKept) {
     EXPECT_EQ(L"Tom & Jerry", WithoutMnemonic(L"Tom && Jerry"));
     EXPECT_EQ(L"&", WithoutMnemonic(L"&&&"));
     EXPECT_EQ(L"end", WithoutMnemonic(L"end&"));
+    // Shown as typed, then read back as a menu reads it.
+    EXPECT_EQ(L"Tom && Jerry &&&&", WithLiteralAmpersands(L"Tom & Jerry &&"));
+    EXPECT_EQ(L"Tom & Jerry &&", WithoutMnemonic(WithLiteralAmpersands(L"Tom & Jerry &&")));
 }
 
 TEST(RibbonPanels, CollapseFromTheLastPanelUntilTheyFit) {
