@@ -23,6 +23,8 @@ foreach(test ${MOVALENT_SCREENSHOT_TESTS})
     set_target_properties(e2e_${name} PROPERTIES CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run-x11.sh)
     add_test(NAME e2e_${name}
              COMMAND e2e_${name} --gtest_output=xml:${MOVALENT_REPORT_DRIVE}${MOVALENT_TEST_REPORTS}/e2e_${name}.xml)
+    set_tests_properties(e2e_${name} PROPERTIES ENVIRONMENT
+        "MOVALENT_X11_PREFIX=${CMAKE_BINARY_DIR}/wineprefix-x11;WINEARCH=${MOVALENT_WINEARCH}")
     add_dependencies(e2e_${name} Movalent english_lang)
     standin_use(e2e_${name})
 endforeach()

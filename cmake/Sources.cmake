@@ -15,6 +15,7 @@ set(MOVALENT_PORTABLE_SOURCES
     src/engine/RegistryRules.cpp
     src/engine/ThreadVersionMap.cpp
     src/engine/intercept/InstructionCopier.cpp
+    src/engine/intercept/InstructionCopier64.cpp
     src/framework/CommandTarget.cpp
     src/framework/DialogTemplate.cpp
     src/framework/DocumentString.cpp
@@ -129,9 +130,11 @@ set(MOVALENT_NATIVE_TESTS
     tests/unit/CommandLineTest.cpp
     tests/unit/ClassTablesTest.cpp
     tests/unit/CopierCapstoneTest.cpp
+    tests/unit/CopierCapstone64Test.cpp
     tests/unit/CopierFuzzTest.cpp
     tests/unit/EngineFilesTest.cpp
     tests/unit/InstructionCopierTest.cpp
+    tests/unit/InstructionCopier64Test.cpp
     tests/unit/LanguageFileTest.cpp
     tests/unit/LanguageTableTest.cpp
     tests/unit/ModuleNamesTest.cpp

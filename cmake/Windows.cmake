@@ -1,5 +1,11 @@
-# Windows build (MinGW-w64, 32-bit): the program, its Wine-run tests and the stand-in components.
+# Windows build (MinGW-w64, 32-bit or 64-bit by the toolchain file): the program, its Wine-run tests and the
+# stand-in components.
 enable_language(RC)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(MOVALENT_WINEARCH win64)
+else()
+    set(MOVALENT_WINEARCH win32)
+endif()
 # Test programs run under Wine through a wrapper that keeps Wine's background processes off ctest's pipes.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res")
@@ -12,7 +18,7 @@ include_directories(${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/res)
 set(MOVALENT_REPORT_DRIVE "Z:")
 set(MOVALENT_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Private Wine prefix the tests run in")
 set(MOVALENT_TEST_ENVIRONMENT
-    "WINEPREFIX=${MOVALENT_WINEPREFIX};WINEARCH=win32;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
+    "WINEPREFIX=${MOVALENT_WINEPREFIX};WINEARCH=${MOVALENT_WINEARCH};WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
 
 # GoogleTest cross-built from Debian's sources.
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)

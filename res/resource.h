@@ -63,6 +63,7 @@
 /* ---- Controls. ---- */
 /* About box */
 #define IDC_ABOUT_LINK                  1014
+#define IDC_ABOUT_ENGINES               1023
 /* Browser container */
 #define IDC_SPLITTER                    219
 #define IDC_BROWSER                     1000
@@ -247,6 +248,10 @@
 #define IDS_ZOOM                        323
 #define IDS_ZOOM_SLIDER                 325
 #define IDS_FENNIMOX_TOO_OLD            327
+#define IDS_ENGINE_AVAILABLE            330
+#define IDS_ENGINE_NO_FILES             331
+#define IDS_ENGINE_OTHER_PROCESSOR      332
+#define IDS_ENGINE_ONLY_32BIT           333
 #define IDS_STATUS_BAR_CONFIGURATION    17087
 #define IDS_APPLICATION_NAME            57344
 #define IDS_FENNIMOX_NOT_FOUND          61445

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds Movalent and starts it under Wine. With no display it runs under Xvfb, saves a screenshot of the screen
+# Builds Movalent and starts it under Wine: the 32-bit program where this host can start 32-bit programs, the
+# 64-bit one otherwise (it says which). With no display it runs under Xvfb, saves a screenshot of the screen
 # after a few seconds, prints the screenshot's path and ends the program.
 # Arguments are passed to Movalent as its command line; without any it opens a demo page in every version.
 set -euo pipefail
@@ -7,30 +8,40 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
 . "$root/scripts/build.sh"
 . "$root/scripts/wine-prefix.sh"
-movalent_build "$root"
+. "$root/scripts/test-suites.sh"
+
+why_not_32bit=$(probe_32bit_suite "$root")
+if [ -z "$why_not_32bit" ]; then
+    tree=win arch=win32
+    echo "Starting the 32-bit program"
+else
+    tree=win64 arch=win64
+    echo "Starting the 64-bit program: $why_not_32bit"
+fi
+movalent_build_program "$root" $tree
 
 demo=$root/build/demo
 rm -rf "$demo"
 mkdir -p "$demo"
-cp -r "$root/build/win/bin/." "$demo/"
+cp -r "$root/build/$tree/bin/." "$demo/"
 # Real engine files are never shipped: the demo runs the stand-in engine, and opens its page in every version.
-cp "$root/build/win/standin/full/"* "$demo/"
+cp "$root/build/$tree/standin/full/"* "$demo/"
 cp "$root/scripts/demo/index.html" "$demo/"
 if [ $# -eq 0 ]; then
     set -- -all "Z:${demo//\//\\}\\index.html"
 fi
 
-wine_prefix_init "$root/build/win/wineprefix-run" x11
+wine_prefix_init "$root/build/$tree/wineprefix-run" x11 $arch
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${MOVALENT_SCREENSHOT:-}" ]; then
-    exec wine "$demo/Movalent.exe" "$@"
+    exec "$WINE" "$demo/Movalent.exe" "$@"
 fi
 
 shot=$root/build/screenshot.png
 export MOVALENT_DEMO=$demo MOVALENT_SHOT=$shot
 rm -f "$shot"
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
-    wine "$MOVALENT_DEMO/Movalent.exe" "$@" &
+    "$WINE" "$MOVALENT_DEMO/Movalent.exe" "$@" &
     for _ in $(seq 120); do
         xwininfo -root -tree 2>/dev/null | grep -q "\"Movalent" && break
         sleep 0.5

@@ -1,25 +1,43 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: native unit tests, then the Windows tests under Wine.
-# Ends with one line "N passed, N failed" over both, and exits non-zero on any failure.
+# Builds everything and runs every test this host can run: the native unit tests, the 64-bit Windows suite under
+# 64-bit Wine, and the 32-bit Windows suite where the host can start a 32-bit program (elsewhere only the 32-bit
+# program is built, and the suite is reported as not run, with the reason). Ends with a line naming the suites
+# that ran and the line "N passed, N failed" over all of them; exits non-zero on any failure.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh" || exit 1
 . "$root/scripts/build.sh"
 . "$root/scripts/wine-prefix.sh"
-movalent_build "$root" || { echo "0 passed, 1 failed"; exit 1; }
+. "$root/scripts/test-suites.sh"
 
-rm -rf "$root/build/native/test-reports" "$root/build/win/test-reports"
-mkdir -p "$root/build/native/test-reports" "$root/build/win/test-reports"
+fail() { echo "$1" >&2; echo "0 passed, 1 failed"; exit 1; }
 
-ctest --test-dir "$root/build/native" --output-on-failure -j"$(nproc)"
-native=$?
+start=$(date +%s)
+movalent_build_native "$root" || fail "The native build failed"
+movalent_build_windows "$root" win64 || fail "The 64-bit Windows build failed"
+why_no_32bit=$(probe_32bit_suite "$root")
+if [ -z "$why_no_32bit" ]; then
+    movalent_build_windows "$root" win || fail "The 32-bit Windows build failed"
+else
+    # The product for the old engines is still built, so it keeps compiling where it cannot be tested.
+    movalent_build_program "$root" win || fail "The 32-bit program's build failed"
+fi
+echo "Built in $(($(date +%s) - start)) s"
 
-wine_prefix_init "$root/build/win/wineprefix" null
-wine_prefix_start
-ctest --test-dir "$root/build/win" --output-on-failure -j"$(nproc)" --timeout 600
-windows=$?
-wine_prefix_stop
+ran=(native) trees=("$root/build/native") status=0
+run_suite native "$root/build/native" || status=1
+run_wine_suite "$root/build/win64" win64 || status=1
+ran+=("64-bit Windows") trees+=("$root/build/win64")
+if [ -z "$why_no_32bit" ]; then
+    run_wine_suite "$root/build/win" win32 || status=1
+    ran+=("32-bit Windows") trees+=("$root/build/win")
+fi
 
-python3 "$root/scripts/count_results.py" "$root/build/native" "$root/build/win"
-counted=$?
-[ $native -eq 0 ] && [ $windows -eq 0 ] && [ $counted -eq 0 ]
+echo "Took $(($(date +%s) - start)) s"
+if [ -z "$why_no_32bit" ]; then
+    echo "Suites run: ${ran[*]}"
+else
+    echo "Suites run: ${ran[0]}, ${ran[1]}; 32-bit Windows suite not run: $why_no_32bit"
+fi
+python3 "$root/scripts/count_results.py" "${trees[@]}" || status=1
+exit $status

@@ -1,16 +1,21 @@
-# Sourced by the test and run commands: a private 32-bit Wine prefix inside the build tree.
-# wine_prefix_init DIR DRIVER  (DRIVER: null for headless tests, x11 for a real screen)
+# Sourced by the test and run commands: a private Wine prefix inside the build tree.
+# wine_prefix_init DIR DRIVER [ARCH]  (DRIVER: null for headless tests, x11 for a real screen; ARCH: win32, the
+# default, or win64). It exports WINE, the loader to start programs of that architecture with.
+. "$(dirname "${BASH_SOURCE[0]}")/host-arch.sh"
+
 wine_prefix_init() {
-    local dir=$1 driver=$2
-    export WINEPREFIX=$dir WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    local dir=$1 driver=$2 arch=${3:-win32}
+    WINE=$(wine_loader_for "$arch")
+    export WINE WINEPREFIX=$dir WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    [ "$arch" = win64 ] && export WINELOADER=$WINE
     if [ ! -f "$dir/.movalent-ready" ]; then
         rm -rf "$dir"
         mkdir -p "$(dirname "$dir")"
         echo "Creating Wine prefix $dir"
-        wineboot -i >/dev/null 2>&1 || true
+        "$WINE" wineboot -i >/dev/null 2>&1 || true
         wine_prefix_set_driver "$driver"
         # A crashing test must end, not wait in Wine's debugger.
-        wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1
+        "$WINE" reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1
         # The desktop process that wineboot started chose its graphics driver before the setting above existed:
         # end it with its wineserver, so the next start picks the driver afresh.
         wineserver -k 2>/dev/null
@@ -26,11 +31,11 @@ wine_prefix_init() {
 
 wine_prefix_set_driver() {
     if [ "$1" = null ]; then
-        wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+        "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     else
-        wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
+        "$WINE" reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
         # Xvfb has no window manager: Wine then draws the window frames itself.
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     fi
 }
 

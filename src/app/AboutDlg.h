@@ -1,6 +1,6 @@
 #pragma once
-// The about box: the program's icon, a line of text, and a link to the project's home page that names the
-// program's version.
+// The about box: the program's icon, a line of text, a link to the project's home page that names the
+// program's version, and every engine version with whether its tabs can be opened, or why not.
 #include "framework/Dialog.h"
 
 namespace movalent {
@@ -11,6 +11,8 @@ public:
 
     // The link's markup: an anchor to the project home page reading "Movalent v<version>".
     static std::wstring LinkMarkup(const std::wstring& homePage, const std::wstring& version);
+    // One line per engine version, in the user's language.
+    static std::wstring EngineList();
 
 protected:
     bool OnInitDialog() override;

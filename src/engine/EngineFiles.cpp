@@ -89,4 +89,18 @@ std::wstring EngineFileName(IEVERSION version, ModuleSlot slot) {
     return {};
 }
 
+uint16_t PeMachine(std::span<const uint8_t> head) {
+    constexpr size_t kNewHeaderOffset = 0x3C;
+    const auto byte = [&head](size_t at) { return static_cast<uint32_t>(head[at]); };
+    if (head.size() < kNewHeaderOffset + 4 || head[0] != 'M' || head[1] != 'Z')
+        return 0;
+    const uint32_t pe = byte(kNewHeaderOffset) | byte(kNewHeaderOffset + 1) << 8 | byte(kNewHeaderOffset + 2) << 16 |
+                        byte(kNewHeaderOffset + 3) << 24;
+    // The signature and the machine word must lie inside what was read.
+    if (pe > head.size() || head.size() - pe < 6 || head[pe] != 'P' || head[pe + 1] != 'E' || head[pe + 2] != 0 ||
+        head[pe + 3] != 0)
+        return 0;
+    return static_cast<uint16_t>(byte(pe + 4) | byte(pe + 5) << 8);
+}
+
 } // namespace movalent

@@ -3,6 +3,7 @@
 #include "engine/IeVersion.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -72,5 +73,21 @@ std::wstring EngineFilePath(std::wstring_view prefix, std::wstring_view tail);
 // The file name of a version's module in the program's folder ("7eframe.dll"); empty when the version has no
 // files or does not use that module.
 std::wstring EngineFileName(IEVERSION version, ModuleSlot slot);
+
+// Why tabs of a version cannot be opened.
+enum class EngineAbsence : int {
+    None,                    // available
+    NoFiles,                 // its files are missing from the program's folder, or did not load
+    OtherArchitecture,       // its files are built for another processor than the program: never loaded
+    NoBuildForArchitecture,  // the version was never built for this program's processor (IE 5.5 in 64 bits)
+};
+
+// IE 5.5 exists only as 32-bit code; every other version had 64-bit builds or is the system's own.
+constexpr bool VersionExistsForProcessor(IEVERSION version, bool is64Bit) { return !(is64Bit && version == IE_55); }
+
+// The machine field of a PE image's file header, read from the file's first bytes; 0 when they hold no PE header.
+inline constexpr uint16_t kMachineI386 = 0x014C;
+inline constexpr uint16_t kMachineAmd64 = 0x8664;
+uint16_t PeMachine(std::span<const uint8_t> head);
 
 } // namespace movalent

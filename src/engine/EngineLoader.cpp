@@ -32,6 +32,7 @@ namespace {
 LONG volatile g_installCount = 0;
 std::atomic<bool> g_disableFilters{false};
 HMODULE g_internetOptionsModule = nullptr;
+EngineAbsence g_absence[IE_VERSION_COUNT] = {};
 // Whether the install transaction committed; a failed one applied nothing, so there is nothing to detach.
 bool g_replacementsAttached = false;
 
@@ -86,8 +87,36 @@ template <typename Fn> Fn ExportOf(HMODULE module, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
 
+#if defined(_WIN64)
+constexpr uint16_t kProcessMachine = kMachineAmd64;
+#else
+constexpr uint16_t kProcessMachine = kMachineI386;
+#endif
+
+// The machine a module file was built for; 0 when the file cannot be read or is no PE image.
+uint16_t FileMachine(const std::wstring& path) {
+    struct File {
+        HANDLE handle;
+        ~File() {
+            if (handle != INVALID_HANDLE_VALUE)
+                ::CloseHandle(handle);
+        }
+    } file{::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    uint8_t head[1024];
+    DWORD read = 0;
+    if (file.handle == INVALID_HANDLE_VALUE || !::ReadFile(file.handle, head, sizeof head, &read, nullptr))
+        return 0;
+    return PeMachine(std::span<const uint8_t>(head, read));
+}
+
 // Runs before any replacement is attached, so the plain system calls here are the real functions.
 bool LoadEngineVersion(EngineRecord& record, IEVERSION version) {
+    g_absence[version] = EngineAbsence::NoFiles;
+    if (!VersionExistsForProcessor(version, sizeof(void*) == 8)) {
+        g_absence[version] = EngineAbsence::NoBuildForArchitecture;
+        return false;
+    }
     wchar_t directory[kEnginePathChars];
     const DWORD length = ::GetCurrentDirectoryW(kEnginePathChars, directory);
     if (length == 0 || length >= kEnginePathChars)
@@ -101,6 +130,13 @@ bool LoadEngineVersion(EngineRecord& record, IEVERSION version) {
         std::memset(&record, 0, sizeof record);
         return false;
     };
+    // Files of another processor would fail to load one by one, or worse, be taken for a damaged engine: the
+    // browser module's header decides before anything is loaded.
+    if (const uint16_t machine = FileMachine(EngineFilePath(prefix, EngineLoadPlan(version).front().tail));
+        machine != 0 && machine != kProcessMachine) {
+        g_absence[version] = EngineAbsence::OtherArchitecture;
+        return false;
+    }
     for (const EngineFile& file : EngineLoadPlan(version)) {
         const std::wstring path = EngineFilePath(prefix, file.tail);
         HMODULE module = path.empty() ? nullptr : ::LoadLibraryW(path.c_str());
@@ -128,6 +164,7 @@ bool LoadEngineVersion(EngineRecord& record, IEVERSION version) {
 
     record.version = version;
     record.loaded = 1;
+    g_absence[version] = EngineAbsence::None;
     return true;
 }
 
@@ -234,6 +271,12 @@ void RemoveEngineHooks() {
         (RealFreeLibrary != nullptr ? RealFreeLibrary : &::FreeLibrary)(g_internetOptionsModule);
         g_internetOptionsModule = nullptr;
     }
+}
+
+EngineAbsence WhyEngineUnavailable(IEVERSION version) {
+    if (!IsValidIeVersion(version) || version == IE_4 || version == IE_5)
+        return EngineAbsence::NoFiles;
+    return IsEngineAvailable(version) ? EngineAbsence::None : g_absence[version];
 }
 
 bool IsEngineAvailable(IEVERSION version) {

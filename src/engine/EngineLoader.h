@@ -18,6 +18,8 @@ void InstallEngineHooks(bool disableFilters);
 void RemoveEngineHooks();
 // True when tabs of the version can be opened (its engine files were loaded; always for IE_DEFAULT).
 bool IsEngineAvailable(IEVERSION version);
+// Why tabs of the version cannot be opened (EngineAbsence::None when they can), as found at install.
+EngineAbsence WhyEngineUnavailable(IEVERSION version);
 // "inetcpl.cpl" as loaded at install, or null.
 HMODULE InternetOptionsModule();
 

@@ -33,12 +33,14 @@ struct EngineRecord {
     uint32_t typeLibKey[4]; // the IE 5.5 type library chain's fake keys while open, shared by its threads
 };
 
-static_assert(sizeof(IEVERSION) == 4 && sizeof(HMODULE) == 4 && sizeof(GetClassObjectFn) == 4);
+static_assert(sizeof(IEVERSION) == 4 && sizeof(HMODULE) == sizeof(void*) && sizeof(GetClassObjectFn) == sizeof(void*));
+#if !defined(_WIN64)
 static_assert(offsetof(EngineRecord, version) == 0 && offsetof(EngineRecord, loaded) == 4 &&
               offsetof(EngineRecord, isSystem) == 8 && offsetof(EngineRecord, hBrowser) == 12 &&
               offsetof(EngineRecord, hWininet) == 32 && offsetof(EngineRecord, hPngfilt) == 52 &&
               offsetof(EngineRecord, getClassObject) == 56 && offsetof(EngineRecord, typeLibKey) == 96 &&
               sizeof(EngineRecord) == 112);
+#endif
 
 // The module handle in a slot, by ModuleSlot.
 HMODULE& ModuleAt(EngineRecord& record, ModuleSlot slot);

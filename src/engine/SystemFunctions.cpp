@@ -9,6 +9,7 @@
 namespace movalent {
 namespace {
 
+#if !defined(_WIN64)
 // A hot-patchable function that only forwards through its module's import table:
 //   mov edi,edi; push ebp; mov ebp,esp; pop ebp; jmp [import]
 // Some systems implement kernel32's and advapi32's exports this way on top of kernelbase. Patching such a stub
@@ -35,6 +36,12 @@ void* ForwardingStubDestination(const void* code) {
         return nullptr;
     return destination;
 }
+#else
+// 64-bit system modules forward their exports through the export table, which GetProcAddress follows.
+void* ForwardingStubDestination(const void*) {
+    return nullptr;
+}
+#endif
 
 } // namespace
 

@@ -66,8 +66,14 @@ set(STANDIN_ENGINE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/engine/document/HtmlDom.cpp
 )
 
+# Everything but the exports is compiled once and shared by both variants.
+list(REMOVE_ITEM STANDIN_ENGINE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/engine/Exports.cpp)
+add_library(standin_engine_objects OBJECT ${STANDIN_ENGINE_SOURCES})
+target_include_directories(standin_engine_objects PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+
 function(standin_engine_library name)
-    add_library(${name} SHARED ${STANDIN_ENGINE_SOURCES})
+    add_library(${name} SHARED ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/engine/Exports.cpp
+                $<TARGET_OBJECTS:standin_engine_objects>)
     set_target_properties(${name} PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${STANDIN_ENGINE_BUILDS})
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     # The exports are __stdcall; the system looks them up by their plain names. Stripped, because the folders

@@ -71,5 +71,34 @@ TEST(EngineFilesTest, PathsStayWithinTheBuffer) {
     EXPECT_EQ(L"", EngineFilePath(L"", L"shtml.dll"));
 }
 
+// A module's first bytes with its PE header at `offset`, built for `machine`.
+std::vector<uint8_t> ImageHead(uint32_t offset, uint16_t machine, size_t size = 0x200) {
+    std::vector<uint8_t> head(size);
+    head[0] = 'M';
+    head[1] = 'Z';
+    for (int i = 0; i < 4; ++i)
+        head[0x3C + i] = static_cast<uint8_t>(offset >> (8 * i));
+    if (static_cast<size_t>(offset) + 6 <= size) {
+        head[offset] = 'P';
+        head[offset + 1] = 'E';
+        head[offset + 4] = static_cast<uint8_t>(machine);
+        head[offset + 5] = static_cast<uint8_t>(machine >> 8);
+    }
+    return head;
+}
+
+TEST(EngineFilesTest, MachineComesOnlyFromAWholePeHeader) {
+    EXPECT_EQ(kMachineI386, PeMachine(ImageHead(0x80, kMachineI386)));
+    EXPECT_EQ(kMachineAmd64, PeMachine(ImageHead(0xF8, kMachineAmd64)));
+    EXPECT_EQ(kMachineAmd64, PeMachine(ImageHead(0x1FA, kMachineAmd64))) << "the machine word ends the bytes read";
+    EXPECT_EQ(0, PeMachine(ImageHead(0x1FB, kMachineAmd64))) << "the machine word lies past the bytes read";
+    EXPECT_EQ(0, PeMachine(ImageHead(0xFFFFFFFE, kMachineAmd64))) << "an offset that wraps around";
+    std::vector<uint8_t> notMz = ImageHead(0x80, kMachineI386);
+    notMz[0] = 'X';
+    EXPECT_EQ(0, PeMachine(notMz));
+    EXPECT_EQ(0, PeMachine(std::vector<uint8_t>(0x3F, 'M'))) << "too short for the header offset";
+    EXPECT_EQ(0, PeMachine({}));
+}
+
 } // namespace
 } // namespace movalent

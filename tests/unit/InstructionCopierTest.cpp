@@ -1,36 +1,16 @@
 #include "engine/intercept/InstructionCopier.h"
 
+#include "HexBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <ostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace movalent {
 namespace {
-
-std::vector<uint8_t> Hex(const std::string& text) {
-    std::vector<uint8_t> bytes;
-    std::istringstream in(text);
-    std::string token;
-    while (in >> token)
-        bytes.push_back(static_cast<uint8_t>(std::stoul(token, nullptr, 16)));
-    return bytes;
-}
-
-std::string ToHex(const uint8_t* p, size_t n) {
-    std::string s;
-    static const char digits[] = "0123456789ABCDEF";
-    for (size_t i = 0; i < n; ++i) {
-        if (i)
-            s += ' ';
-        s += digits[p[i] >> 4];
-        s += digits[p[i] & 15];
-    }
-    return s;
-}
 
 constexpr uint8_t kFill = 0xA5; // marks destination bytes the copier must not touch
 

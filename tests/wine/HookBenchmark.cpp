@@ -1,6 +1,7 @@
 // What interception costs: the call rate of a small function called directly, through its redirected entry
 // into a replacement that calls on through the trampoline, and through the trampoline alone; and how long
 // attaching and detaching the engine loader's twelve functions takes.
+#include "HookTestSupport.h"
 #include "engine/intercept/Hooks.h"
 
 #include <windows.h>
@@ -16,6 +17,30 @@ namespace {
 
 typedef int(__stdcall* SmallFn)(int);
 
+#if defined(_WIN64)
+// 20 instructions, starting with a frame as compiled functions do; the argument comes in ecx.
+const uint8_t kSmallFunction[] = {
+    0x48, 0x83, 0xEC, 0x28,       // sub rsp,28h
+    0x8D, 0x04, 0x89,             // lea eax,[rcx+rcx*4]
+    0x83, 0xC0, 0x07,             // add eax,7
+    0x89, 0xC2,                   // mov edx,eax
+    0xC1, 0xE2, 0x03,             // shl edx,3
+    0x31, 0xD0,                   // xor eax,edx
+    0x89, 0xC2,                   // mov edx,eax
+    0xD1, 0xEA,                   // shr edx,1
+    0x01, 0xD0,                   // add eax,edx
+    0x35, 0x5A, 0x5A, 0x5A, 0x5A, // xor eax,5A5A5A5Ah
+    0x2D, 0x11, 0x11, 0x11, 0x11, // sub eax,11111111h
+    0x89, 0xC2,                   // mov edx,eax
+    0xC1, 0xEA, 0x05,             // shr edx,5
+    0x29, 0xD0,                   // sub eax,edx
+    0xFF, 0xC0,                   // inc eax
+    0x0F, 0xAF, 0xC0,             // imul eax,eax
+    0x01, 0xC8,                   // add eax,ecx
+    0x48, 0x83, 0xC4, 0x28,       // add rsp,28h
+    0xC3,                         // ret
+};
+#else
 // 21 instructions, starting with a frame as compiled functions do.
 const uint8_t kSmallFunction[] = {
     0x55,                         // push ebp
@@ -40,6 +65,7 @@ const uint8_t kSmallFunction[] = {
     0x5D,                         // pop ebp
     0xC2, 0x04, 0x00,             // ret 4
 };
+#endif
 
 SmallFn g_realSmall = nullptr;
 
@@ -88,12 +114,10 @@ double CallRate(SmallFn fn) {
 
 // A replacement for any signature: "jmp [slot]", the slot being the hook's variable, which holds the
 // trampoline once committed.
-struct Thunk {
+struct alignas(16) Thunk {
     uint8_t code[8];
     void* slot;
-    uint8_t padding[4];
 };
-static_assert(sizeof(Thunk) == 16);
 
 struct System {
     const wchar_t* module;
@@ -167,10 +191,7 @@ int main() {
             return Fail(kTwelve[i].name, static_cast<LONG>(::GetLastError()));
         Thunk& t = thunks[i];
         std::memset(&t, 0xCC, sizeof t);
-        t.code[0] = 0xFF;
-        t.code[1] = 0x25;
-        void** slot = &t.slot;
-        std::memcpy(t.code + 2, &slot, 4);
+        testing::PutIndirectJump(t.code, &t.slot);
     }
 
     std::vector<double> attach, detach;

@@ -9,16 +9,24 @@
 using namespace movalent;
 using namespace movalent::testing;
 
+// Symbol names as the assembler sees them: 32-bit C names carry an underscore and __stdcall ones their
+// argument size; 64-bit names are plain.
+#if defined(_WIN64)
+#define SYMBOL(plain, decorated) #plain
+#else
+#define SYMBOL(plain, decorated) #decorated
+#endif
+
 // The import library's jump stubs, which a call without dllimport goes through: "jmp [__imp_...]".
-extern "C" DWORD __stdcall ImportStubGetTickCount() __asm__("_GetTickCount@0");
-extern "C" DWORD __stdcall ImportStubGetCurrentThreadId() __asm__("_GetCurrentThreadId@0");
+extern "C" DWORD __stdcall ImportStubGetTickCount() __asm__(SYMBOL(GetTickCount, _GetTickCount@0));
+extern "C" DWORD __stdcall ImportStubGetCurrentThreadId() __asm__(SYMBOL(GetCurrentThreadId, _GetCurrentThreadId@0));
 
 // A function inside this program's own image: mov eax,11; ret.
 extern "C" int __cdecl MarkerProbe();
 asm(".text\n"
-    ".globl _MarkerProbe\n"
+    ".globl " SYMBOL(MarkerProbe, _MarkerProbe) "\n"
     ".p2align 4\n"
-    "_MarkerProbe:\n"
+    SYMBOL(MarkerProbe, _MarkerProbe) ":\n"
     "    movl $11, %eax\n"
     "    ret\n");
 

@@ -487,10 +487,7 @@ struct Thunks {
     explicit Thunks(size_t count) : code(count * kThunkSize + 0x1000) {
         for (size_t i = 0; i < count; ++i) {
             uint8_t* thunk = code.base() + i * kThunkSize;
-            thunk[0] = 0xFF;
-            thunk[1] = 0x25;
-            const auto slotAddress = reinterpret_cast<uint32_t>(thunk + 8);
-            std::memcpy(thunk + 2, &slotAddress, 4);
+            PutIndirectJump(thunk, reinterpret_cast<void**>(thunk + 8));
         }
     }
     void* Thunk(size_t i) const { return code.base() + i * kThunkSize; }
@@ -555,7 +552,7 @@ TEST_P(Sweep, EveryExportedFunctionIsHookedAndRestoredOrRefused) {
         for (size_t i : batch) {
             const Candidate& c = list.functions[i];
             ASSERT_EQ(0xE9, c.target[0]) << c.name;
-            ASSERT_EQ(thunks.Thunk(i), Rel32Destination(c.target, 5)) << c.name;
+            ASSERT_EQ(thunks.Thunk(i), PatchedEntryDestination(c.target)) << c.name;
             ASSERT_NE(static_cast<void*>(c.target), *thunks.Slot(i)) << c.name;
         }
 

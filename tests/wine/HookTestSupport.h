@@ -26,7 +26,8 @@ inline std::vector<uint8_t> BytesAt(const void* p, size_t n) {
 }
 
 inline void PutRel32(uint8_t* field, const void* nextInstruction, const void* destination) {
-    const auto rel = reinterpret_cast<uint32_t>(destination) - reinterpret_cast<uint32_t>(nextInstruction);
+    const auto rel = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(destination) -
+                                           reinterpret_cast<uintptr_t>(nextInstruction));
     std::memcpy(field, &rel, 4);
 }
 
@@ -34,6 +35,32 @@ inline void* Rel32Destination(const uint8_t* instruction, size_t length) {
     int32_t rel;
     std::memcpy(&rel, instruction + length - 4, 4);
     return const_cast<uint8_t*>(instruction) + length + rel;
+}
+
+// Writes the 6-byte "jmp [slot]" at `at`: an absolute operand in 32-bit code, relative to the next instruction in
+// 64-bit code.
+inline void PutIndirectJump(uint8_t* at, void* const* slot) {
+    at[0] = 0xFF;
+    at[1] = 0x25;
+#if defined(_WIN64)
+    PutRel32(at + 2, at + 6, slot);
+#else
+    std::memcpy(at + 2, &slot, 4);
+#endif
+}
+
+// Where a patched entry really leads: its near jump's destination, and in 64-bit code on through the relay's
+// absolute jump to the replacement.
+inline void* PatchedEntryDestination(const uint8_t* entry) {
+    auto* destination = static_cast<uint8_t*>(Rel32Destination(entry, 5));
+#if defined(_WIN64)
+    if (destination[0] == 0xFF && destination[1] == 0x25 && Rel32Destination(destination, 6) == destination + 6) {
+        void* replacement;
+        std::memcpy(&replacement, destination + 6, sizeof replacement);
+        return replacement;
+    }
+#endif
+    return destination;
 }
 
 inline DWORD ProtectionOf(const void* p) {

@@ -16,7 +16,7 @@ constexpr size_t kMarkedHeaderBytes = 64;
 // A DOS header pointing further than this to its PE header is not a loaded image's.
 constexpr LONG kMaxNtHeaderOffset = 0x10000;
 
-constexpr uint8_t kJumpIndirect[2] = {0xFF, 0x25}; // jmp dword ptr [disp32]
+constexpr uint8_t kJumpIndirect[2] = {0xFF, 0x25}; // jmp [disp32]; in 64-bit code [rip+disp32]
 constexpr uint8_t kShortJump = 0xEB;
 constexpr uint8_t kNearJump = 0xE9;
 
@@ -26,28 +26,45 @@ uint32_t Read32(const uint8_t* p) {
     return value;
 }
 
-const IMAGE_NT_HEADERS32* NtHeaders(const uint8_t* base) {
+// The headers of an image of the process's own kind (PE32 in a 32-bit process, PE32+ in a 64-bit one).
+const IMAGE_NT_HEADERS* NtHeaders(const uint8_t* base) {
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     if (dos->e_lfanew < static_cast<LONG>(sizeof(IMAGE_DOS_HEADER)) || dos->e_lfanew > kMaxNtHeaderOffset)
         return nullptr;
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     if (ReadableLength(nt, sizeof *nt) != sizeof *nt || nt->Signature != IMAGE_NT_SIGNATURE ||
-        nt->FileHeader.SizeOfOptionalHeader == 0 || nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC)
+        nt->FileHeader.SizeOfOptionalHeader == 0 || nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR_MAGIC)
         return nullptr;
     return nt;
 }
 
 // True when `slot` lies inside the import address table of the image that contains `code`.
-bool InImportAddressTable(const void* code, uint32_t slot) {
+bool InImportAddressTable(const void* code, uintptr_t slot) {
     const uint8_t* base = ImageBaseContaining(code);
     if (base == nullptr)
         return false;
-    const IMAGE_NT_HEADERS32* nt = NtHeaders(base);
+    const IMAGE_NT_HEADERS* nt = NtHeaders(base);
     if (nt->OptionalHeader.NumberOfRvaAndSizes <= IMAGE_DIRECTORY_ENTRY_IAT)
         return false;
     const IMAGE_DATA_DIRECTORY& iat = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
-    const uint32_t start = reinterpret_cast<uint32_t>(base) + iat.VirtualAddress;
+    const uintptr_t start = reinterpret_cast<uintptr_t>(base) + iat.VirtualAddress;
     return iat.VirtualAddress != 0 && slot - start < iat.Size;
+}
+
+// The import slot an indirect jump at `p` reads, or 0 when `p` holds no such jump. 64-bit import thunks may
+// carry a REX.W prefix, and their operand is relative to the next instruction.
+uintptr_t IndirectJumpSlot(const uint8_t* p) {
+#if defined(_WIN64)
+    const size_t rex = (ReadableLength(p, 1) == 1 && p[0] == 0x48) ? 1 : 0;
+    p += rex;
+    if (ReadableLength(p, 6) < 6 || p[0] != kJumpIndirect[0] || p[1] != kJumpIndirect[1])
+        return 0;
+    return reinterpret_cast<uintptr_t>(p + 6) + static_cast<intptr_t>(static_cast<int32_t>(Read32(p + 2)));
+#else
+    if (ReadableLength(p, 6) < 6 || p[0] != kJumpIndirect[0] || p[1] != kJumpIndirect[1])
+        return 0;
+    return Read32(p + 2);
+#endif
 }
 
 } // namespace
@@ -76,7 +93,7 @@ size_t ReadableLength(const void* address, size_t wanted) {
 }
 
 bool ReadCodeWord(uint32_t address, uint32_t& value, void*) {
-    const auto* p = reinterpret_cast<const uint8_t*>(address);
+    const auto* p = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(address));
     if (ReadableLength(p, sizeof value) != sizeof value)
         return false;
     value = Read32(p);
@@ -124,17 +141,15 @@ void* HookCodeFromPointer(void* code) {
     if (code == nullptr)
         return nullptr;
     auto* p = static_cast<uint8_t*>(code);
-    const size_t readable = ReadableLength(p, 6);
-
-    if (readable >= 6 && p[0] == kJumpIndirect[0] && p[1] == kJumpIndirect[1]) {
-        const uint32_t slot = Read32(p + 2);
-        uint32_t imported = 0;
-        if (InImportAddressTable(p, slot) && ReadCodeWord(slot, imported, nullptr))
-            return reinterpret_cast<void*>(imported);
-        return code;
+    if (const uintptr_t slot = IndirectJumpSlot(p); slot != 0) {
+        void* imported = nullptr;
+        if (InImportAddressTable(p, slot) &&
+            ReadableLength(reinterpret_cast<const void*>(slot), sizeof imported) == sizeof imported)
+            std::memcpy(&imported, reinterpret_cast<const void*>(slot), sizeof imported);
+        return imported != nullptr ? imported : code;
     }
 
-    if (readable >= 2 && p[0] == kShortJump) {
+    if (ReadableLength(p, 2) >= 2 && p[0] == kShortJump) {
         uint8_t* destination = p + 2 + static_cast<int8_t>(p[1]);
         if (ReadableLength(destination, kNearJumpSize) == kNearJumpSize && destination[0] == kNearJump)
             return destination + kNearJumpSize + static_cast<int32_t>(Read32(destination + 1));

@@ -2,6 +2,7 @@
 // only rewrites code whose protection is already open and whose trampoline is already filled.
 #include "engine/intercept/HookInternals.h"
 #include "engine/intercept/InstructionCopier.h"
+#include "engine/intercept/InstructionCopier64.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,6 +18,14 @@ using hooks::ReadableLength;
 constexpr uint8_t kNearJumpOpcode = 0xE9;
 constexpr uintptr_t kPageSize = 0x1000;
 constexpr size_t kStagingSize = kTrampolineCodeSize + kMaxInstructionLength;
+#if defined(_WIN64)
+constexpr size_t kDetachableLength = kMaxMovedBytes; // the record keeps no more original bytes
+#else
+constexpr size_t kDetachableLength = kTrampolineCodeSize;
+#endif
+#if defined(_WIN64)
+constexpr uint8_t kRelayJump[6] = {0xFF, 0x25, 0, 0, 0, 0}; // jmp [rip+0]: the address follows
+#endif
 
 // Protection is saved per page. A range that crosses into the next page saves that page's as well: restoring
 // newest first then hands every page back what it had before the transaction, even when another operation of
@@ -56,9 +65,10 @@ LONG SetPending(LONG error, void** variable) {
     return error;
 }
 
+// `from` and `to` lie within 2 GiB of each other: trampolines are placed so.
 void WriteNearJump(uint8_t* at, const void* from, const void* to) {
-    const auto displacement = reinterpret_cast<uint32_t>(to) -
-                              (reinterpret_cast<uint32_t>(from) + static_cast<uint32_t>(kNearJumpSize));
+    const auto displacement = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(to) -
+                                                    (reinterpret_cast<uintptr_t>(from) + kNearJumpSize));
     at[0] = kNearJumpOpcode;
     std::memcpy(at + 1, &displacement, sizeof displacement);
 }
@@ -80,7 +90,11 @@ bool IsPrefix(uint8_t byte) {
     case 0xF3: // rep
         return true;
     default:
+#if defined(_WIN64)
+        return (byte & 0xF0) == 0x40; // REX
+#else
         return false;
+#endif
     }
 }
 
@@ -113,29 +127,51 @@ bool EndsFunction(const uint8_t* instruction, uint32_t length) {
     }
 }
 
+#if defined(_WIN64)
+bool ReadCodeQuad(uint64_t address, uint64_t& value, void*) {
+    const auto* p = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(address));
+    if (ReadableLength(p, sizeof value) != sizeof value)
+        return false;
+    std::memcpy(&value, p, sizeof value);
+    return true;
+}
+#endif
+
 // Copies whole instructions from the target into `staged` as they must read at the trampoline, until at least
-// a near jump's worth is moved. 0, ERROR_INVALID_BLOCK (too little movable code, or an encoding the copier
-// refuses) or ERROR_INVALID_HANDLE (more than fits in front of the jump back).
+// a near jump's worth is moved. `moved` counts the target's bytes, `written` the staged ones (more than moved
+// where a short branch had to be lengthened). 0, ERROR_INVALID_BLOCK (too little movable code, or an encoding
+// the copier refuses) or ERROR_INVALID_HANDLE (more than fits in front of the jump back).
 LONG MoveEntryInstructions(const uint8_t* target, const Trampoline* trampoline,
-                           uint8_t (&staged)[kStagingSize], uint32_t& moved) {
+                           uint8_t (&staged)[kStagingSize], uint32_t& moved, uint32_t& written) {
     uint8_t source[kStagingSize];
     const size_t available = ReadableLength(target, sizeof source);
     std::memcpy(source, target, available);
-    const auto sourceAddress = reinterpret_cast<uint32_t>(target);
-    const auto destinationAddress = reinterpret_cast<uint32_t>(trampoline->code);
+    const auto sourceAddress = reinterpret_cast<uintptr_t>(target);
+    const auto destinationAddress = reinterpret_cast<uintptr_t>(trampoline->code);
 
     moved = 0;
+    written = 0;
     while (moved < kNearJumpSize) {
-        const CopiedInstruction copied =
-            CopyInstruction(staged + moved, sizeof staged - moved, destinationAddress + moved, source + moved,
-                            available - moved, sourceAddress + moved, hooks::ReadCodeWord, nullptr);
+#if defined(_WIN64)
+        const CopiedInstruction64 copied = CopyInstruction64(
+            staged + written, kTrampolineCodeSize - kNearJumpSize - written, destinationAddress + written,
+            source + moved, available - moved, sourceAddress + moved, ReadCodeQuad, nullptr);
+        const uint32_t sourceLength = copied.sourceLength;
+#else
+        const CopiedInstruction copied = CopyInstruction(
+            staged + moved, sizeof staged - moved, static_cast<uint32_t>(destinationAddress + moved),
+            source + moved, available - moved, static_cast<uint32_t>(sourceAddress + moved), hooks::ReadCodeWord,
+            nullptr);
+        const uint32_t sourceLength = copied.length;
+#endif
         if (copied.invalid)
             return ERROR_INVALID_BLOCK;
-        if (copied.length == 0) // a branch that no longer reaches, or the readable code ended
+        if (copied.length == 0) // a branch that no longer reaches, no room, or the readable code ended
             break;
         const uint8_t* instruction = source + moved;
-        moved += copied.length;
-        if (EndsFunction(instruction, copied.length))
+        moved += sourceLength;
+        written += copied.length;
+        if (EndsFunction(instruction, sourceLength))
             break;
     }
     if (moved < kNearJumpSize)
@@ -179,10 +215,24 @@ void ApplyAttach(const PendingOperation& op) {
     const Trampoline& trampoline = *op.trampoline;
     uint8_t patch[kMaxMovedBytes];
     std::memset(patch, kBreakpointByte, sizeof patch);
+#if defined(_WIN64)
+    WriteNearJump(patch, op.target, trampoline.relay);
+#else
     WriteNearJump(patch, op.target, trampoline.replacement);
+#endif
     WriteCode(op.target, patch, trampoline.movedLength, true);
 }
 
+#if defined(_WIN64)
+// The moved bytes go back as they were; false when the record cannot hold them.
+bool ApplyRemoval(const PendingOperation& op) {
+    const Trampoline& trampoline = *op.trampoline;
+    if (trampoline.movedLength > kMaxMovedBytes)
+        return false;
+    WriteCode(op.target, trampoline.original, trampoline.movedLength, false);
+    return true;
+}
+#else
 // Copies the moved instructions back, relocated to the target; false when they do not add up to the recorded
 // length, in which case the target is left redirected.
 bool ApplyRemoval(const PendingOperation& op) {
@@ -205,6 +255,7 @@ bool ApplyRemoval(const PendingOperation& op) {
     WriteCode(op.target, staged, length, false);
     return true;
 }
+#endif
 
 size_t BytesInFirstPage(const uint8_t* at, size_t length) {
     const size_t room = kPageSize - (reinterpret_cast<uintptr_t>(at) & (kPageSize - 1));
@@ -316,14 +367,20 @@ LONG HookAttach(void** variable, void* replacement) {
 
     uint8_t staged[kStagingSize];
     uint32_t moved = 0;
-    if (const LONG error = MoveEntryInstructions(target, &trampoline, staged, moved); error != NO_ERROR)
+    uint32_t written = 0;
+    if (const LONG error = MoveEntryInstructions(target, &trampoline, staged, moved, written); error != NO_ERROR)
         return SetPending(error, variable);
 
-    std::memcpy(trampoline.code, staged, moved);
-    WriteNearJump(trampoline.code + moved, trampoline.code + moved, target + moved);
+    std::memcpy(trampoline.code, staged, written);
+    WriteNearJump(trampoline.code + written, trampoline.code + written, target + moved);
     trampoline.movedLength = static_cast<uint8_t>(moved);
     trampoline.resume = target + moved;
     trampoline.replacement = detour;
+#if defined(_WIN64)
+    std::memcpy(trampoline.original, target, moved);
+    std::memcpy(trampoline.relay, kRelayJump, sizeof kRelayJump);
+    std::memcpy(trampoline.relay + sizeof kRelayJump, &detour, sizeof detour);
+#endif
 
     SavedProtection oldProtection;
     if (const LONG error = OpenForWriting(target, moved, oldProtection); error != NO_ERROR)
@@ -360,7 +417,7 @@ LONG HookDetach(void** variable, void* replacement) {
     if (!hooks::IsTrampolineSlot(trampoline) || AlreadyQueued(trampoline))
         return SetPending(ERROR_INVALID_BLOCK, variable);
     const uint32_t moved = trampoline->movedLength;
-    if (moved == 0 || moved > kTrampolineCodeSize ||
+    if (moved == 0 || moved > kDetachableLength ||
         trampoline->replacement != HookCodeFromPointer(replacement))
         return SetPending(ERROR_INVALID_BLOCK, variable);
     uint8_t* target = trampoline->resume - moved;

@@ -4,7 +4,7 @@
 // replacement; calling the trampoline runs the target as it was. Changes are queued in a transaction and
 // applied together.
 //
-// 32-bit x86 only: the records below hold code addresses in 32-bit words.
+// Written for x86 code in 32-bit processes and x86-64 code in 64-bit ones; the trampoline records differ.
 #include <windows.h>
 
 #include <cstddef>
@@ -13,10 +13,34 @@
 
 namespace movalent {
 
-inline constexpr size_t kTrampolineCodeSize = 23;
-inline constexpr size_t kNearJumpSize = 5;   // E9 rel32
-inline constexpr size_t kMaxMovedBytes = 18; // leaves room for the jump back in the code area
+inline constexpr size_t kNearJumpSize = 5; // E9 rel32
 inline constexpr uint8_t kBreakpointByte = 0xCC;
+
+#if defined(_WIN64)
+// 64-bit code: the target's entry becomes a near jump to the trampoline's relay, an absolute jump to the
+// replacement, because a replacement may lie anywhere in the address space. Short branches among the moved
+// instructions are lengthened in the code area, so the moved bytes are kept as they were for the detach.
+inline constexpr size_t kTrampolineCodeSize = 64;
+inline constexpr size_t kMaxMovedBytes = 24;
+inline constexpr size_t kRelaySize = 16; // FF 25 00000000 (jmp [rip]) and the 8-byte address, 0xCC after
+
+struct Trampoline {
+    uint8_t code[kTrampolineCodeSize]; // the moved instructions as relocated, a jump back, 0xCC after
+    uint8_t relay[kRelaySize];
+    uint8_t original[kMaxMovedBytes]; // the target's first bytes as they were
+    uint8_t movedLength;
+    uint8_t reserved[7];
+    union {
+        uint8_t* resume;      // target + movedLength while in use
+        Trampoline* nextFree; // link of the region's free list while free
+    };
+    void* replacement;
+};
+static_assert(sizeof(Trampoline) == 128);
+inline constexpr size_t kFirstTrampolineSlot = 1;
+#else
+inline constexpr size_t kTrampolineCodeSize = 23;
+inline constexpr size_t kMaxMovedBytes = 18; // leaves room for the jump back in the code area
 
 // One moved prologue: the relocated instructions, a jump back to the first instruction not moved, 0xCC after.
 struct Trampoline {
@@ -28,15 +52,15 @@ struct Trampoline {
     };
     void* replacement;
 };
-static_assert(sizeof(void*) == 4, "the interception layer rewrites 32-bit x86 code");
 static_assert(sizeof(Trampoline) == 32);
 static_assert(offsetof(Trampoline, movedLength) == 23 && offsetof(Trampoline, resume) == 24 &&
               offsetof(Trampoline, replacement) == 28);
+inline constexpr size_t kFirstTrampolineSlot = 3;
+#endif
 
 inline constexpr uint32_t kTrampolineRegionSignature = 0x52727464; // "dtrR" in memory
 inline constexpr size_t kTrampolineRegionSize = 0x10000;
 inline constexpr size_t kTrampolineSlots = kTrampolineRegionSize / sizeof(Trampoline); // slot 0 is the header
-inline constexpr size_t kFirstTrampolineSlot = 3;
 
 // The header in slot 0 of a 64 KiB block of trampolines. Regions are never released, so a trampoline stays
 // executable for as long as some thread may still be running in it.

@@ -12,9 +12,13 @@ constexpr uintptr_t kRegionMask = ~(kRegionSize - 1);
 // A rel32 jump reaches 2 GiB either way; the margin keeps a whole region inside that.
 constexpr uintptr_t kReach = 0x7FF80000;
 constexpr uintptr_t kLowestRegion = 0x10000;
+#if defined(_WIN64)
+constexpr uintptr_t kHighestRegion = 0x7FFFFFFE0000; // the top of a 64-bit process's user space
+#else
 constexpr uintptr_t kHighestRegion = 0xFFF80000;
-// System modules are based in this range; regions stay out of it so they never take a module's preferred
-// base.
+#endif
+// 32-bit system modules are based in this range; regions stay out of it so they never take a module's
+// preferred base. 64-bit modules are based far above it, and a 64-bit window rarely reaches it.
 constexpr uintptr_t kSystemLow = 0x70000000;
 constexpr uintptr_t kSystemHigh = 0x80000000;
 constexpr uintptr_t kBelowSystem = 0x6FFF0000;
