@@ -14,8 +14,10 @@ wine_prefix_init() {
         echo "Creating Wine prefix $dir"
         "$WINE" wineboot -i >/dev/null 2>&1 || true
         wine_prefix_set_driver "$driver"
-        # A crashing test must end, not wait in Wine's debugger.
-        "$WINE" reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1
+        # A crashing test must end, not wait in Wine's debugger. Without a Debugger value Wine still starts its
+        # own; a command that does not exist starts nothing, and the crashed process ends.
+        "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d none /f \
+            >/dev/null 2>&1
         # The desktop process that wineboot started chose its graphics driver before the setting above existed:
         # end it with its wineserver, so the next start picks the driver afresh.
         wineserver -k 2>/dev/null

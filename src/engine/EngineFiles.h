@@ -84,6 +84,9 @@ enum class EngineAbsence : int {
 
 // IE 5.5 exists only as 32-bit code; every other version had 64-bit builds or is the system's own.
 constexpr bool VersionExistsForProcessor(IEVERSION version, bool is64Bit) { return !(is64Bit && version == IE_55); }
+constexpr bool VersionExistsForThisProgram(IEVERSION version) {
+    return VersionExistsForProcessor(version, sizeof(void*) == 8);
+}
 
 // The machine field of a PE image's file header, read from the file's first bytes; 0 when they hold no PE header.
 inline constexpr uint16_t kMachineI386 = 0x014C;

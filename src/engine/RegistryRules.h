@@ -9,8 +9,13 @@
 
 namespace movalent {
 
-inline constexpr uintptr_t kKeyCurrentUser = 0x80000001;
-inline constexpr uintptr_t kKeyLocalMachine = 0x80000002;
+// The system's predefined roots are 32-bit values sign-extended to a handle's width: 0x80000002 in 32-bit code,
+// 0xFFFFFFFF80000002 in 64-bit code.
+constexpr uintptr_t PredefinedKey(uint32_t value) {
+    return static_cast<uintptr_t>(static_cast<intptr_t>(static_cast<int32_t>(value)));
+}
+inline constexpr uintptr_t kKeyCurrentUser = PredefinedKey(0x80000001);
+inline constexpr uintptr_t kKeyLocalMachine = PredefinedKey(0x80000002);
 inline constexpr int kTypeLibLevels = 4;
 
 // The version vector tells a page which engine it runs in; with several in one process no answer would be

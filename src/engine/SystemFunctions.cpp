@@ -9,12 +9,17 @@
 namespace movalent {
 namespace {
 
-#if !defined(_WIN64)
-// A hot-patchable function that only forwards through its module's import table:
+// A hot-patchable function that only forwards through its module's import table. In 32-bit code:
 //   mov edi,edi; push ebp; mov ebp,esp; pop ebp; jmp [import]
+// in 64-bit code an 8-byte no-op and a jump through a slot addressed relative to the next instruction:
+//   lea rsp,[rsp+0]; jmp [rip+disp32]
 // Some systems implement kernel32's and advapi32's exports this way on top of kernelbase. Patching such a stub
 // would catch only the callers that import it from that module, not those that import the implementation.
+#if defined(_WIN64)
+constexpr uint8_t kForwardingStub[] = {0x48, 0x8D, 0xA4, 0x24, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x25};
+#else
 constexpr uint8_t kForwardingStub[] = {0x8B, 0xFF, 0x55, 0x8B, 0xEC, 0x5D, 0xFF, 0x25};
+#endif
 constexpr size_t kForwardingStubLength = sizeof kForwardingStub + 4;
 
 // The function a forwarding stub jumps to, or null when `code` is no such stub. The jump's memory operand
@@ -24,24 +29,26 @@ void* ForwardingStubDestination(const void* code) {
         return nullptr;
     if (std::memcmp(code, kForwardingStub, sizeof kForwardingStub) != 0)
         return nullptr;
+    const auto* operand = static_cast<const uint8_t*>(code) + sizeof kForwardingStub;
+#if defined(_WIN64)
+    int32_t displacement = 0;
+    std::memcpy(&displacement, operand, 4);
+    const auto* slot = operand + 4 + displacement;
+#else
     uint32_t slotAddress = 0;
-    std::memcpy(&slotAddress, static_cast<const uint8_t*>(code) + sizeof kForwardingStub, 4);
-    const auto* slot = reinterpret_cast<const void*>(slotAddress);
+    std::memcpy(&slotAddress, operand, 4);
+    const auto* slot = reinterpret_cast<const uint8_t*>(slotAddress);
+#endif
     const uint8_t* image = hooks::ImageBaseContaining(code);
-    if (image == nullptr || hooks::ImageBaseContaining(slot) != image || hooks::ReadableLength(slot, 4) < 4)
-        return nullptr;
     void* destination = nullptr;
-    std::memcpy(&destination, slot, 4);
+    if (image == nullptr || hooks::ImageBaseContaining(slot) != image ||
+        hooks::ReadableLength(slot, sizeof destination) < sizeof destination)
+        return nullptr;
+    std::memcpy(&destination, slot, sizeof destination);
     if (destination == nullptr || hooks::ImageBaseContaining(destination) == nullptr)
         return nullptr;
     return destination;
 }
-#else
-// 64-bit system modules forward their exports through the export table, which GetProcAddress follows.
-void* ForwardingStubDestination(const void*) {
-    return nullptr;
-}
-#endif
 
 } // namespace
 

@@ -224,10 +224,13 @@ TEST_F(OpenAll, OkOpensTheAddressOncePerTickedVersionInVersionOrder) {
     ASSERT_TRUE(dialog);
     SetAddress(dialog, page);
     Press(dialog, IDOK);
-    const std::vector<std::wstring> all = {L"5", L"6", L"7", L"8", L""};
+    // Every box starts ticked; a version the program does not offer is passed over.
+    const std::vector<std::wstring> all = kIe55Offered ? std::vector<std::wstring>{L"5", L"6", L"7", L"8", L""}
+                                                       : std::vector<std::wstring>{L"6", L"7", L"8", L""};
     EXPECT_EQ(all, TabVersions(program, all, L"Everywhere"));
-    EXPECT_EQ((std::vector<std::wstring>{L"Everywhere", L"Everywhere", L"Everywhere", L"Everywhere", L""}),
-              Titles(program));
+    std::vector<std::wstring> titles(all.size() - 1, L"Everywhere");
+    titles.push_back(L""); // Default IE under Wine shows no page
+    EXPECT_EQ(titles, Titles(program));
 
     // Fewer boxes, fewer tabs.
     std::wstring second = pages.WritePage(L"some.html", "Some");
@@ -238,10 +241,12 @@ TEST_F(OpenAll, OkOpensTheAddressOncePerTickedVersionInVersionOrder) {
     Click(dialog, IDC_OPEN_ALL_IE_DEFAULT);
     SetAddress(dialog, second);
     Press(dialog, IDOK);
-    const std::vector<std::wstring> some = {L"5", L"7"};
+    const std::vector<std::wstring> some =
+        kIe55Offered ? std::vector<std::wstring>{L"5", L"7"} : std::vector<std::wstring>{L"7"};
     EXPECT_EQ(some, TabVersions(program, some, L"Some"));
-    EXPECT_EQ(7u, program.Tabs().size());
-    EXPECT_EQ(L"Some", Titles(program)[6]);
+    const size_t tabs = all.size() + some.size();
+    EXPECT_EQ(tabs, program.Tabs().size());
+    EXPECT_EQ(L"Some", Titles(program).back());
 
     // No box ticked: OK opens nothing.
     dialog = OpenDialog(program);
@@ -250,7 +255,7 @@ TEST_F(OpenAll, OkOpensTheAddressOncePerTickedVersionInVersionOrder) {
     Click(dialog, IDC_OPEN_ALL_IE7);
     Press(dialog, IDOK);
     ::Sleep(500);
-    EXPECT_EQ(7u, program.Tabs().size());
+    EXPECT_EQ(tabs, program.Tabs().size());
     EXPECT_EQ(0, program.Close());
 }
 

@@ -11,7 +11,7 @@ const wchar_t* const kOptionsKey = L"Software\\Ombrisk\\Movalent\\Options";
 
 struct WindowSearch {
     DWORD processId;
-    bool (*accept)(HWND);
+    std::function<bool(HWND)> accept;
     HWND found;
 };
 
@@ -26,7 +26,7 @@ BOOL CALLBACK AcceptProcessWindow(HWND hwnd, LPARAM param) {
 }
 
 // The first top-level window of the process that satisfies the predicate.
-HWND FindProcessWindow(DWORD processId, bool (*accept)(HWND)) {
+HWND FindProcessWindow(DWORD processId, std::function<bool(HWND)> accept) {
     WindowSearch search{processId, accept, nullptr};
     ::EnumWindows(AcceptProcessWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
@@ -225,6 +225,10 @@ std::vector<std::wstring> Program::TabCaptions() const {
 
 HWND Program::FindMessageBox() const {
     return FindProcessWindow(processId_, IsMessageBox);
+}
+
+HWND Program::FindWindowWithItem(int id) const {
+    return FindProcessWindow(processId_, [id](HWND hwnd) { return ::GetDlgItem(hwnd, id) != nullptr; });
 }
 
 std::wstring Program::MessageBoxText(HWND box) const { return WindowText(::GetDlgItem(box, 0xFFFF)); }

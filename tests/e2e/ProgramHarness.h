@@ -2,6 +2,8 @@
 // Starts the real Movalent.exe in a program folder of the test's own and drives it from outside, as a user
 // would: commands, keys, message boxes; and reads back what a user sees: tab captions, command states, window
 // texts.
+#include "engine/EngineFiles.h"
+
 #include <windows.h>
 
 #include <chrono>
@@ -12,6 +14,9 @@
 #include <vector>
 
 namespace movalent::test {
+
+// IE 5.5 exists only as 32-bit code: the 64-bit program never offers it.
+inline constexpr bool kIe55Offered = VersionExistsForThisProgram(IE_55);
 
 struct ProgramOptions {
     // A folder whose files are copied beside the program (engine files); empty for none.
@@ -59,6 +64,8 @@ public:
     HWND FindMessageBox() const;
     std::wstring MessageBoxText(HWND box) const;
     void AnswerMessageBox(HWND box, int button) const;
+    // A top-level window of the program (a dialog) holding a control with this id; null when none.
+    HWND FindWindowWithItem(int id) const;
 
     // Polls cond every 20 ms until it holds or the timeout passes.
     static bool WaitFor(const std::function<bool()>& cond,

@@ -1,6 +1,7 @@
 // The program starts, shows its main window, keeps the user's settings as they are and ends cleanly.
 #include "ProgramHarness.h"
 #include "resource.h"
+#include "standin/StandInTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +40,25 @@ TEST_F(Startup, SettingsOfAnotherTypeSurviveARun) {
                                             L"SearchBehaviour", RRF_RT_ANY, &type, value, &size));
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
     EXPECT_STREQ(L"2", value);
+}
+
+// The about box lists every engine version and why tabs of a version cannot be opened.
+TEST_F(Startup, AboutBoxSaysWhichEnginesAreAvailableAndWhyNot) {
+    Program program;
+    ProgramOptions options;
+    options.engineFolder = movalent::standin::testing::StandInFolder(L"missing-5rlmon");
+    ASSERT_TRUE(program.Start(options)) << program.StartError();
+    program.PostCommand(ID_SHOW_ABOUT);
+    HWND about = nullptr;
+    ASSERT_TRUE(Program::WaitFor([&] { return (about = program.FindWindowWithItem(IDC_ABOUT_ENGINES)) != nullptr; }));
+    const std::wstring ie55 =
+        kIe55Offered ? L"IE 5.5: not available, its engine files are not in the program's folder"
+                     : L"IE 5.5: not available, this version exists only as 32-bit code (use the 32-bit Movalent)";
+    EXPECT_EQ(ie55 + L"\r\nIE 6: available\r\nIE 7: available\r\nIE 8: available\r\nDefault IE: available",
+              program.WindowText(::GetDlgItem(about, IDC_ABOUT_ENGINES)));
+    ::PostMessageW(about, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(Program::WaitFor([&] { return !::IsWindow(about); }));
+    EXPECT_EQ(0, program.Close());
 }
 
 TEST_F(Startup, VersionCheckReportsAnUnreachableServer) {

@@ -15,7 +15,9 @@ using namespace movalent::testing;
 
 namespace {
 
-const IEVERSION kEngineVersions[] = {IE_55, IE_6, IE_7, IE_8};
+// The versions the stand-in folders give this program: IE 5.5 only to the 32-bit one.
+const std::vector<IEVERSION> kEngineVersions = kIe55Offered ? std::vector<IEVERSION>{IE_55, IE_6, IE_7, IE_8}
+                                                            : std::vector<IEVERSION>{IE_6, IE_7, IE_8};
 
 std::vector<std::wstring> ModuleFiles(const EngineRecord& record) {
     std::vector<std::wstring> files;
@@ -114,11 +116,49 @@ TEST(EngineInstall, OptionalModulesMayBeMissing) {
         EXPECT_EQ(nullptr, record.hDxtrans);
         EXPECT_EQ(nullptr, record.getClassObject[static_cast<int>(ClassModule::Vbscript)]);
     }
-    // VBScript then comes from the system, even on an IE 5.5 thread.
-    const ProbeReport report = ProbeOnThread(IE_55, EngineTable[IE_55].hMshtml,
+    // VBScript then comes from the system, even on a thread of the oldest version.
+    const IEVERSION oldest = kEngineVersions.front();
+    const ProbeReport report = ProbeOnThread(oldest, EngineTable[oldest].hMshtml,
                                              L"CoCreateInstance {B54F3741-5B07-11CF-A4B0-00AA004A55E8}");
-    EXPECT_NE(L"5bscript.dll", report.at(L"module"));
+    EXPECT_NE(EngineFileName(oldest, ModuleSlot::Vbscript), report.at(L"module"));
     EXPECT_EQ(L"system", report.at(L"module"));
+}
+
+// A browser module built for another processor than the program's: the version is reported so, and none of its
+// files is loaded (they would fail one by one, or be taken for a damaged engine).
+TEST(EngineInstall, EngineFilesOfAnotherProcessorAreReportedAndNeverLoaded) {
+    const std::wstring folder = StandInFolder(L"other-processor");
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    for (const EngineFile& file : EngineLoadPlan(IE_7)) {
+        const std::wstring name = EngineFileName(IE_7, file.slot);
+        ASSERT_TRUE(::CopyFileW(StandInFile(L"full", name).c_str(), (folder + L"\\" + name).c_str(), FALSE));
+    }
+    // Just the headers: an image of the other processor that this program could not load anyway.
+    uint8_t head[0x100] = {'M', 'Z'};
+    head[0x3C] = 0x40;
+    const uint16_t other = sizeof(void*) == 8 ? kMachineI386 : kMachineAmd64;
+    std::memcpy(head + 0x40, "PE\0\0", 4);
+    std::memcpy(head + 0x44, &other, sizeof other);
+    HANDLE browser = ::CreateFileW((folder + L"\\7eframe.dll").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                   nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, browser);
+    DWORD written = 0;
+    ::WriteFile(browser, head, sizeof head, &written, nullptr);
+    ::CloseHandle(browser);
+    {
+        ScopedInstall install(L"other-processor");
+        EXPECT_FALSE(IsEngineAvailable(IE_7));
+        EXPECT_EQ(EngineAbsence::OtherArchitecture, WhyEngineUnavailable(IE_7));
+        for (const std::wstring& path : EnginePaths(L"other-processor", IE_7))
+            EXPECT_FALSE(IsLoaded(path)) << path;
+        EXPECT_EQ(EngineAbsence::NoFiles, WhyEngineUnavailable(IE_8));
+        EXPECT_EQ(kIe55Offered ? EngineAbsence::NoFiles : EngineAbsence::NoBuildForArchitecture,
+                  WhyEngineUnavailable(IE_55));
+        EXPECT_EQ(EngineAbsence::None, WhyEngineUnavailable(IE_DEFAULT));
+    }
+    for (const std::wstring& path : EnginePaths(L"other-processor", IE_7))
+        ::DeleteFileW(path.c_str());
+    ::RemoveDirectoryW(folder.c_str());
 }
 
 TEST(EngineInstall, OnlyTheFirstInstallAndTheLastRemovalAct) {
@@ -177,7 +217,7 @@ TEST(EngineRemoval, RestoresEveryPatchedFunctionAndFreesEveryModule) {
             for (int slot = 0; slot < kModuleSlotCount; ++slot)
                 if (HMODULE module = ModuleAt(record, static_cast<ModuleSlot>(slot)); module && record.isSystem == 0)
                     modules.push_back(module);
-        ASSERT_EQ(4u * 11 - 4, modules.size());
+        ASSERT_EQ(kEngineVersions.size() * 11 - 4, modules.size()) << "IE 6 has no filter modules";
     }
     for (size_t i = 0; i < code.size(); ++i) {
         const auto* bytes = static_cast<const uint8_t*>(code[i]);

@@ -49,7 +49,9 @@ TEST(ModuleRedirection, EngineThreadsGetTheirVersionsModulesByWholeName) {
     EXPECT_EQ(L"7rlmon.dll", FileAsked(IE_7, L"LoadLibraryA urlmon.dll"));
     EXPECT_EQ(L"8eframe.dll", FileAsked(IE_8, L"LoadLibraryA shdocvw.dll"));
     EXPECT_EQ(L"6hdocvw.dll", FileAsked(IE_6, L"LoadLibraryA ieframe.dll"));
-    EXPECT_EQ(L"5ininet.dll", FileAsked(IE_55, L"LoadLibraryA wininet.dll"));
+    if (kIe55Offered) {
+        EXPECT_EQ(L"5ininet.dll", FileAsked(IE_55, L"LoadLibraryA wininet.dll"));
+    }
     EXPECT_EQ(L"6rlmon.dll", FileAsked(IE_6, L"LoadLibraryW UrlMon.dll"));
     EXPECT_EQ(L"8shtml.dll", FileAsked(IE_8, L"LoadLibraryW mshtml.dll"));
     // Not redirected: names with a path, jscript by name, the browser names through the wide entry.
@@ -83,9 +85,11 @@ TEST(ModuleRedirection, OtherThreadsShareTheInstalledEnginesUrlmonAndWininet) {
 }
 
 TEST(ModuleRedirection, OnlyIE55AndIE6GetTheirOwnResourceModule) {
-    EXPECT_EQ(L"5hdoclc.dll", FileAsked(IE_55, L"LoadLibraryW C:\\windows\\system32\\shdoclc.dll"));
+    if (kIe55Offered) {
+        EXPECT_EQ(L"5hdoclc.dll", FileAsked(IE_55, L"LoadLibraryW C:\\windows\\system32\\shdoclc.dll"));
+        EXPECT_EQ(L"shdoclc.dll", FileAsked(IE_55, L"LoadLibraryW SHDOCLC.DLL")) << "the substring test keeps case";
+    }
     EXPECT_EQ(L"6hdoclc.dll", FileAsked(IE_6, L"LoadLibraryW shdoclc.dll"));
-    EXPECT_EQ(L"shdoclc.dll", FileAsked(IE_55, L"LoadLibraryW SHDOCLC.DLL")) << "the substring test keeps case";
     EXPECT_EQ(L"shdoclc.dll", FileAsked(IE_7, L"LoadLibraryW shdoclc.dll"));
     EXPECT_EQ(L"shdoclc.dll", FileAsked(IE_8, L"LoadLibraryW shdoclc.dll"));
     EXPECT_EQ(L"shdoclc.dll", FileAsked(std::nullopt, L"LoadLibraryW shdoclc.dll"));
@@ -94,7 +98,9 @@ TEST(ModuleRedirection, OnlyIE55AndIE6GetTheirOwnResourceModule) {
 TEST(ModuleRedirection, LdrGetDllHandleStoresTheVersionsModuleFirst) {
     EXPECT_EQ(L"7shtml.dll", FileAsked(IE_7, L"LdrGetDllHandle mshtml"));
     EXPECT_EQ(L"7script.dll", FileAsked(IE_7, L"LdrGetDllHandle JSCRIPT.DLL"));
-    EXPECT_EQ(L"5bscript.dll", FileAsked(IE_55, L"LdrGetDllHandle vbscript"));
+    if (kIe55Offered) {
+        EXPECT_EQ(L"5bscript.dll", FileAsked(IE_55, L"LdrGetDllHandle vbscript"));
+    }
     EXPECT_EQ(L"8eframe.dll", FileAsked(IE_8, L"LdrGetDllHandle shdocvw.dll"));
     EXPECT_EQ(L"", FileAsked(IE_8, L"LdrGetDllHandle dxtrans.dll")) << "no group for the filter modules";
     EXPECT_EQ(L"", FileAsked(std::nullopt, L"LdrGetDllHandle mshtml"));
@@ -135,7 +141,9 @@ std::wstring Maker(std::optional<IEVERSION> version, const std::wstring& how, co
 
 TEST(ClassRedirection, TheBrowserClassObjectComesFromTheVersionsBrowserModule) {
     EXPECT_EQ(L"7eframe.dll", Maker(IE_7, L"CoGetClassObject", kWebBrowser));
-    EXPECT_EQ(L"5hdocvw.dll", Maker(IE_55, L"CoGetClassObject", kWebBrowser));
+    if (kIe55Offered) {
+        EXPECT_EQ(L"5hdocvw.dll", Maker(IE_55, L"CoGetClassObject", kWebBrowser));
+    }
     EXPECT_EQ(L"system", Maker(std::nullopt, L"CoGetClassObject", kWebBrowser));
     EXPECT_EQ(L"system", Maker(IE_DEFAULT, L"CoGetClassObject", kWebBrowser));
 }
@@ -145,9 +153,11 @@ TEST(ClassRedirection, EachClassGoesToItsModule) {
     EXPECT_EQ(L"6shtml.dll", Maker(IE_6, L"CoGetClassObject", kHtmlDocument));
     EXPECT_EQ(L"7shtml.dll", Maker(IE_7, L"CoCreateInstance", L"{25336920-03F9-11CF-0000-000000000000}"))
         << "only the first eight bytes count";
-    EXPECT_EQ(L"5script.dll", Maker(IE_55, L"CoCreateInstance", L"{F414C261-6AC0-11CF-B6D1-00AA00BBBB58}"));
-    EXPECT_NE(L"5script.dll", Maker(IE_55, L"CoCreateInstance", L"{F414C261-6AC0-11CF-B6D1-00AA00BBBB59}"));
-    EXPECT_NE(L"5script.dll", Maker(IE_55, L"CoGetClassObject", L"{F414C261-6AC0-11CF-B6D1-00AA00BBBB58}"));
+    if (kIe55Offered) {
+        EXPECT_EQ(L"5script.dll", Maker(IE_55, L"CoCreateInstance", L"{F414C261-6AC0-11CF-B6D1-00AA00BBBB58}"));
+        EXPECT_NE(L"5script.dll", Maker(IE_55, L"CoCreateInstance", L"{F414C261-6AC0-11CF-B6D1-00AA00BBBB59}"));
+        EXPECT_NE(L"5script.dll", Maker(IE_55, L"CoGetClassObject", L"{F414C261-6AC0-11CF-B6D1-00AA00BBBB58}"));
+    }
     EXPECT_EQ(L"6bscript.dll", Maker(IE_6, L"CoCreateInstance", L"{B54F3741-5B07-11CF-A4B0-00AA004A55E8}"));
     EXPECT_EQ(L"7shtmled.dll", Maker(IE_7, L"CoGetClassObject", L"{3050F4F5-98B5-11CF-BB82-00AA00BDCE0B}"));
     EXPECT_EQ(L"8rlmon.dll", Maker(IE_8, L"CoCreateInstance", L"{7B8A2D94-0AC9-11D1-896C-00C04FB6BFC4}"));
@@ -157,7 +167,9 @@ TEST(ClassRedirection, EachClassGoesToItsModule) {
 
 TEST(ClassRedirection, FilterClassesFollowTheVersionAndTheSwitch) {
     EXPECT_EQ(L"8xtrans.dll", Maker(IE_8, L"CoCreateInstance", kTransform));
-    EXPECT_EQ(L"5mgutil.dll", Maker(IE_55, L"CoCreateInstance", L"{6A01FDA0-30DF-11D0-B724-00AA006C1A01}"));
+    if (kIe55Offered) {
+        EXPECT_EQ(L"5mgutil.dll", Maker(IE_55, L"CoCreateInstance", L"{6A01FDA0-30DF-11D0-B724-00AA006C1A01}"));
+    }
     EXPECT_NE(L"6xtrans.dll", Maker(IE_6, L"CoCreateInstance", kTransform));
     EXPECT_NE(L"8xtrans.dll", Maker(IE_8, L"CoGetClassObject", kTransform)) << "no filter group there";
     SetEngineFiltersDisabled(true);
@@ -286,6 +298,7 @@ TEST_F(Registry, TheVersionVectorIsMissingOnEveryThread) {
 }
 
 TEST_F(Registry, AnIE55ThreadWalksTheTypeLibraryChainOnFakeHandles) {
+    SKIP_WITHOUT_IE55();
     const ProbeReport report = Chain(IE_55);
     EXPECT_EQ(L"0x00000001", report.at(L"library.key"));
     EXPECT_EQ(L"0x00000002", report.at(L"version.key"));
@@ -319,6 +332,7 @@ TEST_F(Registry, OtherThreadsReadTheRealChain) {
 }
 
 TEST_F(Registry, FakeLevelsOpenOnlyBelowTheOpenLevelAbove) {
+    SKIP_WITHOUT_IE55();
     RunOnThread(IE_55, [] {
         HKEY key = nullptr;
         EXPECT_NE(ERROR_SUCCESS, ::RegOpenKeyW(reinterpret_cast<HKEY>(1), L"1.0", &key)) << "slot 1 not open";

@@ -14,6 +14,13 @@
 
 namespace movalent::testing {
 
+// IE 5.5 exists only as 32-bit code: the 64-bit program never offers it, and its rules are checked by the
+// 32-bit suite.
+inline constexpr bool kIe55Offered = VersionExistsForThisProgram(IE_55);
+#define SKIP_WITHOUT_IE55()                                                                                       \
+    if (!::movalent::testing::kIe55Offered)                                                                      \
+    GTEST_SKIP() << "IE 5.5 exists only in the 32-bit program"
+
 using standin::testing::ProbeReport;
 using standin::testing::RunProbe;
 using standin::testing::StandInFile;

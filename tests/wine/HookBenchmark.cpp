@@ -19,6 +19,7 @@ typedef int(__stdcall* SmallFn)(int);
 
 #if defined(_WIN64)
 // 20 instructions, starting with a frame as compiled functions do; the argument comes in ecx.
+constexpr int kSmallInstructions = 20;
 const uint8_t kSmallFunction[] = {
     0x48, 0x83, 0xEC, 0x28,       // sub rsp,28h
     0x8D, 0x04, 0x89,             // lea eax,[rcx+rcx*4]
@@ -42,6 +43,7 @@ const uint8_t kSmallFunction[] = {
 };
 #else
 // 21 instructions, starting with a frame as compiled functions do.
+constexpr int kSmallInstructions = 21;
 const uint8_t kSmallFunction[] = {
     0x55,                         // push ebp
     0x8B, 0xEC,                   // mov ebp,esp
@@ -173,7 +175,8 @@ int main() {
             return Fail("detaching the small function", 0);
     }
 
-    std::printf("Calls of a 21-instruction function, best of %d runs of %d calls:\n", kRuns, kCalls);
+    std::printf("Calls of a %d-instruction function, best of %d runs of %d calls:\n", kSmallInstructions,
+                kRuns, kCalls);
     const char* const row = "  %-52s %7.1f M calls/s   time ratio %.2f\n";
     std::printf(row, "direct", direct / 1e6, 1.0);
     std::printf(row, "patched entry -> replacement jumping to trampoline", patched[0] / 1e6,

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 #include <set>
 #include <vector>
@@ -57,7 +58,9 @@ TEST_F(Regions, HaveTheirHeaderAndFreeListLaidOutAsRecords) {
         EXPECT_TRUE(base < 0x70000000 || base >= 0x80000000) << std::hex << base;
         EXPECT_EQ(0, std::memcmp(r, "dtrR", 4));
         const auto* bytes = reinterpret_cast<const uint8_t*>(r);
-        EXPECT_EQ(std::vector<uint8_t>(64, 0), BytesAt(bytes + 32, 64)) << "slots 1 and 2 stay empty";
+        const size_t unused = kFirstTrampolineSlot * sizeof(Trampoline) - sizeof(TrampolineRegion);
+        EXPECT_EQ(std::vector<uint8_t>(unused, 0), BytesAt(bytes + sizeof(TrampolineRegion), unused))
+            << "the slots before the first usable one stay empty";
 
         std::set<const Trampoline*> seen;
         for (const Trampoline* t = r->freeList; t != nullptr; t = t->nextFree) {
@@ -82,7 +85,9 @@ TEST_F(Regions, AFreedTrampolineIsClearedAndHandedOutNext) {
     ASSERT_EQ(0, HookDetach(&variable, reinterpret_cast<void*>(&ReturnsEight)));
     ASSERT_EQ(0, HookTransactionCommit());
     EXPECT_EQ(used, RegionOf(used)->freeList);
-    EXPECT_EQ(std::vector<uint8_t>(24, 0), BytesAt(used, 24));
+    // All of it but the free-list link, which shares its place with the resume address.
+    EXPECT_EQ(std::vector<uint8_t>(offsetof(Trampoline, resume), 0),
+              BytesAt(used, offsetof(Trampoline, resume)));
     EXPECT_EQ(nullptr, used->replacement);
 
     ASSERT_EQ(0, HookTransactionBegin());
@@ -95,7 +100,8 @@ TEST_F(Regions, AFreedTrampolineIsClearedAndHandedOutNext) {
 }
 
 TEST_F(Regions, AFullRegionGetsASuccessorAndFreedSlotsKeepTheCountBounded) {
-    constexpr size_t kCount = 2100; // more than one region holds
+    constexpr size_t kPerRegion = kTrampolineSlots - kFirstTrampolineSlot;
+    constexpr size_t kCount = kPerRegion + 55; // more than one region holds
     std::vector<void*> functions = MakeFunctions(kCount);
     std::vector<void*> variables = functions;
     const size_t regionsBefore = RegionCount();
@@ -106,8 +112,10 @@ TEST_F(Regions, AFullRegionGetsASuccessorAndFreedSlotsKeepTheCountBounded) {
         ASSERT_EQ(0, HookAttach(&v, reinterpret_cast<void*>(&ReturnsEight)));
     ASSERT_EQ(0, HookTransactionCommit());
     const size_t added = RegionCount() - regionsBefore;
-    EXPECT_EQ(freeBefore >= kCount ? 0u : 1u, added);
-    EXPECT_EQ(freeBefore + added * (kTrampolineSlots - kFirstTrampolineSlot) - kCount, FreeTrampolineCount());
+    // Earlier tests may have left a region with free slots, all within reach of this buffer.
+    const size_t missing = freeBefore >= kCount ? 0 : kCount - freeBefore;
+    EXPECT_EQ((missing + kPerRegion - 1) / kPerRegion, added);
+    EXPECT_EQ(freeBefore + added * kPerRegion - kCount, FreeTrampolineCount());
     for (const TrampolineRegion* r = HookFirstRegion(); r != nullptr; r = r->next) {
         const auto base = reinterpret_cast<uintptr_t>(r);
         EXPECT_TRUE(base < 0x70000000 || base >= 0x80000000) << std::hex << base;

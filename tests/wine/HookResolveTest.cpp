@@ -18,17 +18,28 @@ using namespace movalent::testing;
 #endif
 
 // The import library's jump stubs, which a call without dllimport goes through: "jmp [__imp_...]".
-extern "C" DWORD __stdcall ImportStubGetTickCount() __asm__(SYMBOL(GetTickCount, _GetTickCount@0));
-extern "C" DWORD __stdcall ImportStubGetCurrentThreadId() __asm__(SYMBOL(GetCurrentThreadId, _GetCurrentThreadId@0));
+extern "C" DWORD __stdcall ImportStubGetTickCount() __asm__(SYMBOL(GetTickCount, _GetTickCount @0));
+extern "C" DWORD __stdcall ImportStubGetCurrentThreadId() __asm__(SYMBOL(GetCurrentThreadId,
+                                                                         _GetCurrentThreadId @0));
+
+#if defined(_WIN64)
+// 64-bit import thunks may carry a REX.W prefix in front of the jump: "rex.W jmp [rip+__imp_...]".
+extern "C" DWORD WINAPI RexImportStubGetTickCount();
+asm(".text\n"
+    ".globl RexImportStubGetTickCount\n"
+    ".p2align 4\n"
+    "RexImportStubGetTickCount:\n"
+    "    rex.W jmp *__imp_GetTickCount(%rip)\n");
+#endif
 
 // A function inside this program's own image: mov eax,11; ret.
 extern "C" int __cdecl MarkerProbe();
 asm(".text\n"
     ".globl " SYMBOL(MarkerProbe, _MarkerProbe) "\n"
-    ".p2align 4\n"
-    SYMBOL(MarkerProbe, _MarkerProbe) ":\n"
-    "    movl $11, %eax\n"
-    "    ret\n");
+                                                ".p2align 4\n" SYMBOL(MarkerProbe,
+                                                                      _MarkerProbe) ":\n"
+                                                                                    "    movl $11, %eax\n"
+                                                                                    "    ret\n");
 
 namespace {
 
@@ -60,14 +71,18 @@ TEST_F(CodeFromPointer, ImportStubsLeadToTheImportedFunction) {
     EXPECT_EQ(reinterpret_cast<void*>(&::GetTickCount), HookCodeFromPointer(stub));
     EXPECT_EQ(reinterpret_cast<void*>(&::GetCurrentThreadId),
               HookCodeFromPointer(reinterpret_cast<void*>(&ImportStubGetCurrentThreadId)));
+#if defined(_WIN64)
+    void* rexStub = reinterpret_cast<void*>(&RexImportStubGetTickCount);
+    ASSERT_EQ(Hex("48 FF 25"), BytesAt(rexStub, 3));
+    EXPECT_EQ(reinterpret_cast<void*>(&::GetTickCount), HookCodeFromPointer(rexStub));
+#endif
 }
 
 TEST_F(CodeFromPointer, AJumpThroughMemoryOutsideAnImportTableIsNotFollowed) {
-    uint8_t* slot = code_.base() + 0x100;
-    void* elsewhere = code_.Put(0x140, "C3");
-    std::memcpy(slot, &elsewhere, 4);
-    uint8_t* jump = code_.Put(0x40, "FF 25 00 00 00 00");
-    std::memcpy(jump + 2, &slot, 4);
+    auto* slot = reinterpret_cast<void**>(code_.base() + 0x100);
+    *slot = code_.Put(0x140, "C3");
+    uint8_t* jump = code_.base() + 0x40;
+    PutIndirectJump(jump, slot);
     EXPECT_EQ(jump, HookCodeFromPointer(jump));
 }
 
@@ -115,7 +130,7 @@ TEST_F(CodeFromPointer, AReplacementGivenAsAnImportStubIsTheImportedFunction) {
     ASSERT_EQ(0, HookTransactionCommit());
     EXPECT_EQ(reinterpret_cast<void*>(&::GetCurrentThreadId),
               static_cast<Trampoline*>(variable)->replacement);
-    EXPECT_EQ(reinterpret_cast<void*>(&::GetCurrentThreadId), Rel32Destination(target, 5));
+    EXPECT_EQ(reinterpret_cast<void*>(&::GetCurrentThreadId), PatchedEntryDestination(target));
     EXPECT_EQ(static_cast<int>(::GetCurrentThreadId()), As<IntFn>(target)());
     EXPECT_EQ(42, As<IntFn>(variable)());
 

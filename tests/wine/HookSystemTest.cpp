@@ -358,7 +358,7 @@ TEST_F(TwelveFunctions, AreRedirectedInOneTransactionAndRestoredExactly) {
         SCOPED_TRACE(kTwelve[i].name);
         EXPECT_NE(static_cast<void*>(targets[i]), *kTwelve[i].variable);
         EXPECT_EQ(0xE9, targets[i][0]);
-        EXPECT_EQ(kTwelve[i].replacement, Rel32Destination(targets[i], 5));
+        EXPECT_EQ(kTwelve[i].replacement, PatchedEntryDestination(targets[i]));
         const uint8_t* header =
             reinterpret_cast<const uint8_t*>(::GetModuleHandleW(kTwelve[i].implementedIn));
         EXPECT_EQ(0, std::memcmp(header + 0x1C, "Mo", 2));
@@ -427,7 +427,7 @@ struct ExportList {
     std::vector<Candidate> functions;
 };
 
-bool InExecutableSection(const IMAGE_NT_HEADERS32* nt, DWORD rva) {
+bool InExecutableSection(const IMAGE_NT_HEADERS* nt, DWORD rva) {
     const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
     for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
         const DWORD size = std::max(section->Misc.VirtualSize, section->SizeOfRawData);
@@ -440,7 +440,7 @@ bool InExecutableSection(const IMAGE_NT_HEADERS32* nt, DWORD rva) {
 ExportList ListExports(HMODULE module) {
     ExportList list;
     const auto* base = reinterpret_cast<const uint8_t*>(module);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
         base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
     const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
     if (dir.Size == 0)

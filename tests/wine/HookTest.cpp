@@ -16,9 +16,15 @@ typedef int(__stdcall* AddFn)(int, int);
 typedef int(__cdecl* IntFn)();
 typedef int(__fastcall* FastFn)(int);
 
+#if defined(_WIN64)
+// sub rsp,28h; lea rax,[rcx+rdx]; add rsp,28h; ret -- the arguments come in ecx and edx
+const char* const kAdd = "48 83 EC 28 48 8D 04 11 48 83 C4 28 C3";
+constexpr size_t kAddMoved = 8;
+#else
 // push ebp; mov ebp,esp; mov eax,[ebp+8]; add eax,[ebp+12]; pop ebp; ret 8
 const char* const kAdd = "55 8B EC 8B 45 08 03 45 0C 5D C2 08 00";
 constexpr size_t kAddMoved = 6;
+#endif
 
 AddFn g_realAdd = nullptr;
 int __stdcall TimesTenAdd(int a, int b) {
@@ -33,9 +39,11 @@ int __cdecl ReturnsEight() {
 int __cdecl ReturnsTwo() {
     return 2;
 }
+#if !defined(_WIN64)
 int __cdecl ReturnsSeven() {
     return 7;
 }
+#endif
 
 class Hooks : public ::testing::Test {
 protected:
@@ -74,7 +82,19 @@ TEST_F(Hooks, AttachRedirectsAtCommitAndDetachRestoresEveryByte) {
         EXPECT_EQ(0xCC, trampoline->code[i]) << i;
 
     EXPECT_EQ(0xE9, target[0]);
-    EXPECT_EQ(reinterpret_cast<void*>(&TimesTenAdd), Rel32Destination(target, 5));
+    EXPECT_EQ(reinterpret_cast<void*>(&TimesTenAdd), PatchedEntryDestination(target));
+#if defined(_WIN64)
+    // The entry reaches the replacement through the relay; the moved bytes are kept as they were.
+    EXPECT_EQ(static_cast<void*>(trampoline->relay), Rel32Destination(target, 5));
+    std::vector<uint8_t> relay = Hex("FF 25 00 00 00 00");
+    const auto replacement = reinterpret_cast<uintptr_t>(&TimesTenAdd);
+    for (size_t i = 0; i < 8; ++i)
+        relay.push_back(static_cast<uint8_t>(replacement >> (8 * i)));
+    relay.insert(relay.end(), kRelaySize - relay.size(), 0xCC);
+    EXPECT_EQ(relay, BytesAt(trampoline->relay, kRelaySize));
+    EXPECT_EQ(std::vector<uint8_t>(original.begin(), original.begin() + kAddMoved),
+              BytesAt(trampoline->original, kAddMoved));
+#endif
     EXPECT_EQ(0xCC, target[5]);
     EXPECT_EQ(original[kAddMoved], target[kAddMoved]);
     EXPECT_EQ(PAGE_EXECUTE_READ, ProtectionOf(target));
@@ -120,9 +140,15 @@ TEST_F(Hooks, NearJumpAsFirstInstructionIsMovedAloneAndStillReachesItsDestinatio
 }
 
 TEST_F(Hooks, RelativeOperandsAreRelocatedIntoTheTrampoline) {
+#if defined(_WIN64)
+    // The program's own functions may lie beyond a rel32's reach of this buffer: mov eax,7; ret.
+    void* helper = code_.Put(0x200, "B8 07 00 00 00 C3");
+#else
+    void* helper = reinterpret_cast<void*>(&ReturnsSeven);
+#endif
     // call helper; ret  -- the call is the whole movable prologue.
     uint8_t* callsHelper = code_.Put(0x40, "E8 00 00 00 00 C3");
-    PutRel32(callsHelper + 1, callsHelper + 5, reinterpret_cast<void*>(&ReturnsSeven));
+    PutRel32(callsHelper + 1, callsHelper + 5, helper);
     // test ecx,ecx; jne taken; mov eax,1; ret; taken: mov eax,2; ret
     uint8_t* branches = code_.Put(0x80, "85 C9 0F 85 06 00 00 00 B8 01 00 00 00 C3 B8 02 00 00 00 C3");
     void* call = callsHelper;
@@ -135,7 +161,7 @@ TEST_F(Hooks, RelativeOperandsAreRelocatedIntoTheTrampoline) {
 
     const auto* callTrampoline = static_cast<const Trampoline*>(call);
     EXPECT_EQ(5, callTrampoline->movedLength);
-    EXPECT_EQ(reinterpret_cast<void*>(&ReturnsSeven), Rel32Destination(callTrampoline->code, 5));
+    EXPECT_EQ(helper, Rel32Destination(callTrampoline->code, 5));
     EXPECT_EQ(7, As<IntFn>(call)());
 
     const auto* branchTrampoline = static_cast<const Trampoline*>(branch);
@@ -153,6 +179,51 @@ TEST_F(Hooks, RelativeOperandsAreRelocatedIntoTheTrampoline) {
     EXPECT_EQ(Hex("85 C9 0F 85 06 00 00 00"), BytesAt(branches, 8));
 }
 
+#if defined(_WIN64)
+// A short branch cannot reach from the trampoline and is lengthened there; a RIP-relative operand is
+// re-aimed. Neither form can be moved back, so detach puts back the bytes kept at attach.
+TEST_F(Hooks, ShortBranchesAndRipRelativeOperandsWorkFromTheTrampolineAndComeBackAsTheyWere) {
+    // test ecx,ecx; jz +6; mov eax,1; ret; mov eax,2; ret
+    uint8_t* branches = code_.Put(0x40, "85 C9 74 06 B8 01 00 00 00 C3 B8 02 00 00 00 C3");
+    // mov eax,[rip+disp32]; ret
+    uint8_t* data = code_.Put(0x200, "34 12 00 00");
+    uint8_t* reads = code_.Put(0x80, "8B 05 00 00 00 00 C3");
+    PutRel32(reads + 2, reads + 6, data);
+    const auto branchBytes = BytesAt(branches, 16);
+    const auto readBytes = BytesAt(reads, 7);
+    void* branch = branches;
+    void* read = reads;
+
+    ASSERT_EQ(0, HookTransactionBegin());
+    ASSERT_EQ(0, HookAttach(&branch, reinterpret_cast<void*>(&ReturnsEight)));
+    ASSERT_EQ(0, HookAttach(&read, reinterpret_cast<void*>(&ReturnsEight)));
+    ASSERT_EQ(0, HookTransactionCommit());
+
+    const auto* branchTrampoline = static_cast<const Trampoline*>(branch);
+    EXPECT_EQ(9, branchTrampoline->movedLength);
+    EXPECT_EQ(Hex("0F 84"), BytesAt(branchTrampoline->code + 2, 2));
+    EXPECT_EQ(static_cast<void*>(branches + 10), Rel32Destination(branchTrampoline->code + 2, 6));
+    EXPECT_EQ(static_cast<void*>(branches + 9), Rel32Destination(branchTrampoline->code + 13, 5));
+    EXPECT_EQ(2, As<FastFn>(branch)(0));
+    EXPECT_EQ(1, As<FastFn>(branch)(5));
+    EXPECT_EQ(8, As<FastFn>(branches)(0));
+
+    const auto* readTrampoline = static_cast<const Trampoline*>(read);
+    EXPECT_EQ(6, readTrampoline->movedLength);
+    EXPECT_EQ(static_cast<void*>(data), Rel32Destination(readTrampoline->code, 6));
+    EXPECT_EQ(0x1234, As<IntFn>(read)());
+
+    ASSERT_EQ(0, HookTransactionBegin());
+    ASSERT_EQ(0, HookDetach(&branch, reinterpret_cast<void*>(&ReturnsEight)));
+    ASSERT_EQ(0, HookDetach(&read, reinterpret_cast<void*>(&ReturnsEight)));
+    ASSERT_EQ(0, HookTransactionCommit());
+    EXPECT_EQ(branchBytes, BytesAt(branches, 16));
+    EXPECT_EQ(readBytes, BytesAt(reads, 7));
+    EXPECT_EQ(2, As<FastFn>(branches)(0));
+    EXPECT_EQ(0x1234, As<IntFn>(reads)());
+}
+#endif
+
 struct MoveCase {
     const char* what;
     const char* code;
@@ -165,20 +236,36 @@ const MoveCase kMoveCases[] = {
     {"a lone return", "C3 55 8B EC 5D C3", ERROR_INVALID_BLOCK, 0},
     {"return behind a prefix", "90 F3 C3 55 8B EC 5D C3", ERROR_INVALID_BLOCK, 0},
     {"jump through a register", "55 FF E0 55 8B EC 5D C3", ERROR_INVALID_BLOCK, 0},
-    {"short conditional branch", "55 74 03 90 90 90 C3", ERROR_INVALID_BLOCK, 0},
     {"short jump", "55 EB 10 90 90 90 C3", ERROR_INVALID_BLOCK, 0},
-    {"loop without a longer form", "E2 FE 90 90 90 90 C3", ERROR_INVALID_BLOCK, 0},
     {"breakpoint", "90 CC 90 90 90 90 C3", ERROR_INVALID_BLOCK, 0},
     {"invalid one-byte opcode", "55 D6 90 90 90 90 C3", ERROR_INVALID_BLOCK, 0},
     {"invalid two-byte opcode", "55 0F 0A 90 90 90 C3", ERROR_INVALID_BLOCK, 0},
-    {"more than 18 bytes", "90 90 90 90 2E 3E 26 36 C7 84 24 00 01 00 00 78 56 34 12 C3",
-     ERROR_INVALID_HANDLE, 0},
     {"return exactly at five bytes", "B0 01 C2 04 00 CC", NO_ERROR, 5},
     {"frame set-up and return", "55 8B EC 5D C3 CC", NO_ERROR, 5},
     {"hot-patch prologue", "8B FF 55 8B EC 5D C3", NO_ERROR, 5},
     {"stack alignment prologue", "8D 4C 24 04 83 E4 F0 FF 71 FC C3", NO_ERROR, 7},
+#if defined(_WIN64)
+    {"return behind REX", "90 48 C3 55 8B EC 5D C3", ERROR_INVALID_BLOCK, 0},
+    {"jump through memory behind REX", "55 48 FF 20 55 8B EC 5D C3", ERROR_INVALID_BLOCK, 0},
+    {"opcode invalid in 64-bit code", "55 06 90 90 90 90 C3", ERROR_INVALID_BLOCK, 0},
+    {"short branch into the moved bytes", "85 C9 74 00 90 90 90 C3", ERROR_INVALID_BLOCK, 0},
+    {"loop back to the entry", "E2 FE 90 90 90 90 C3", ERROR_INVALID_BLOCK, 0},
+    {"near jump back to the entry", "90 E9 FA FF FF FF C3", ERROR_INVALID_BLOCK, 0},
+    {"short conditional branch past the moved bytes", "55 74 03 90 90 90 C3", NO_ERROR, 5},
+    {"jrcxz past the moved bytes", "E3 04 90 90 90 90 C3", NO_ERROR, 5},
+    {"register save prologue", "48 89 5C 24 08 57 48 83 EC 20 C3", NO_ERROR, 5},
+    {"thread block read", "65 48 8B 04 25 30 00 00 00 C3", NO_ERROR, 9},
+    {"RIP-relative load", "48 8B 05 00 00 00 00 C3", NO_ERROR, 7},
+    // Fewer than five bytes and then the longest instruction: more than this can never be moved.
+    {"19 bytes", "90 90 90 90 2E 3E 26 36 C7 84 24 00 01 00 00 78 56 34 12 C3", NO_ERROR, 19},
+#else
+    {"short conditional branch", "55 74 03 90 90 90 C3", ERROR_INVALID_BLOCK, 0},
+    {"loop without a longer form", "E2 FE 90 90 90 90 C3", ERROR_INVALID_BLOCK, 0},
+    {"more than 18 bytes", "90 90 90 90 2E 3E 26 36 C7 84 24 00 01 00 00 78 56 34 12 C3",
+     ERROR_INVALID_HANDLE, 0},
     {"thread block read", "64 A1 18 00 00 00 C3", NO_ERROR, 6},
     {"18 bytes exactly", "90 90 90 2E 3E 26 36 C7 84 24 00 01 00 00 78 56 34 12 C3", NO_ERROR, 18},
+#endif
 };
 
 TEST_F(Hooks, WhatCanBeMovedDecidesTheAttach) {
@@ -396,19 +483,32 @@ TEST_F(Hooks, ARestoreThatDoesNotAddUpLeavesTheFunctionRedirected) {
     ASSERT_EQ(0, HookTransactionCommit());
     auto* trampoline = reinterpret_cast<Trampoline*>(g_realAdd);
 
+    void** failed = nullptr;
+#if defined(_WIN64)
+    // The kept bytes go back as they were, so only a record that claims more than it keeps cannot be put
+    // back; the detach refuses it before anything is written.
+    ASSERT_EQ(0, HookTransactionBegin()); // the regions are writable now
+    trampoline->movedLength = kMaxMovedBytes + 1;
+    EXPECT_EQ(ERROR_INVALID_BLOCK, HookDetach(&g_realAdd, &TimesTenAdd));
+    EXPECT_EQ(ERROR_INVALID_BLOCK, HookTransactionCommit(&failed));
+#else
     // "mov eax,imm32" where "push ebp" was makes the moved bytes decode to 7, not 6.
     ASSERT_EQ(0, HookTransactionBegin()); // the regions are writable now
     trampoline->code[0] = 0xB8;
     ASSERT_EQ(0, HookDetach(&g_realAdd, &TimesTenAdd));
-    void** failed = nullptr;
     EXPECT_EQ(ERROR_INVALID_DATA, HookTransactionCommit(&failed));
+#endif
     EXPECT_EQ(reinterpret_cast<void**>(&g_realAdd), failed);
     EXPECT_EQ(static_cast<void*>(trampoline), reinterpret_cast<void*>(g_realAdd));
     EXPECT_EQ(0xE9, target[0]);
-    EXPECT_EQ(reinterpret_cast<void*>(&TimesTenAdd), Rel32Destination(target, 5));
+    EXPECT_EQ(reinterpret_cast<void*>(&TimesTenAdd), PatchedEntryDestination(target));
 
     ASSERT_EQ(0, HookTransactionBegin());
+#if defined(_WIN64)
+    trampoline->movedLength = kAddMoved;
+#else
     trampoline->code[0] = 0x55;
+#endif
     EXPECT_EQ(50, As<AddFn>(target)(2, 3)) << "the trampoline was kept";
     ASSERT_EQ(0, HookDetach(&g_realAdd, &TimesTenAdd));
     ASSERT_EQ(0, HookTransactionCommit());

@@ -139,8 +139,9 @@ bool ReadCodeQuad(uint64_t address, uint64_t& value, void*) {
 
 // Copies whole instructions from the target into `staged` as they must read at the trampoline, until at least
 // a near jump's worth is moved. `moved` counts the target's bytes, `written` the staged ones (more than moved
-// where a short branch had to be lengthened). 0, ERROR_INVALID_BLOCK (too little movable code, or an encoding
-// the copier refuses) or ERROR_INVALID_HANDLE (more than fits in front of the jump back).
+// where a short branch had to be lengthened). 0, ERROR_INVALID_BLOCK (too little movable code, an encoding
+// the copier refuses, or a branch back into the bytes the patch overwrites) or ERROR_INVALID_HANDLE (more
+// than fits in front of the jump back).
 LONG MoveEntryInstructions(const uint8_t* target, const Trampoline* trampoline,
                            uint8_t (&staged)[kStagingSize], uint32_t& moved, uint32_t& written) {
     uint8_t source[kStagingSize];
@@ -148,6 +149,12 @@ LONG MoveEntryInstructions(const uint8_t* target, const Trampoline* trampoline,
     std::memcpy(source, target, available);
     const auto sourceAddress = reinterpret_cast<uintptr_t>(target);
     const auto destinationAddress = reinterpret_cast<uintptr_t>(trampoline->code);
+#if defined(_WIN64)
+    // Short branches are accepted here (the 32-bit copier refuses them), and a loop or a skip over one
+    // instruction lands inside the entry: from the trampoline it would run the patch's jump or the 0xCC fill.
+    uint64_t branchTargets[kNearJumpSize];
+    size_t branchCount = 0;
+#endif
 
     moved = 0;
     written = 0;
@@ -157,11 +164,13 @@ LONG MoveEntryInstructions(const uint8_t* target, const Trampoline* trampoline,
             staged + written, kTrampolineCodeSize - kNearJumpSize - written, destinationAddress + written,
             source + moved, available - moved, sourceAddress + moved, ReadCodeQuad, nullptr);
         const uint32_t sourceLength = copied.sourceLength;
+        if (copied.length != 0 && copied.target != 0 && !copied.ripRelative && !copied.dynamicTarget)
+            branchTargets[branchCount++] = copied.target;
 #else
         const CopiedInstruction copied = CopyInstruction(
             staged + moved, sizeof staged - moved, static_cast<uint32_t>(destinationAddress + moved),
-            source + moved, available - moved, static_cast<uint32_t>(sourceAddress + moved), hooks::ReadCodeWord,
-            nullptr);
+            source + moved, available - moved, static_cast<uint32_t>(sourceAddress + moved),
+            hooks::ReadCodeWord, nullptr);
         const uint32_t sourceLength = copied.length;
 #endif
         if (copied.invalid)
@@ -176,6 +185,12 @@ LONG MoveEntryInstructions(const uint8_t* target, const Trampoline* trampoline,
     }
     if (moved < kNearJumpSize)
         return ERROR_INVALID_BLOCK;
+#if defined(_WIN64)
+    for (size_t i = 0; i < branchCount; ++i) {
+        if (branchTargets[i] - sourceAddress < moved)
+            return ERROR_INVALID_BLOCK;
+    }
+#endif
     if (moved > kMaxMovedBytes)
         return ERROR_INVALID_HANDLE;
     return NO_ERROR;
@@ -368,7 +383,8 @@ LONG HookAttach(void** variable, void* replacement) {
     uint8_t staged[kStagingSize];
     uint32_t moved = 0;
     uint32_t written = 0;
-    if (const LONG error = MoveEntryInstructions(target, &trampoline, staged, moved, written); error != NO_ERROR)
+    if (const LONG error = MoveEntryInstructions(target, &trampoline, staged, moved, written);
+        error != NO_ERROR)
         return SetPending(error, variable);
 
     std::memcpy(trampoline.code, staged, written);
