@@ -1,13 +1,6 @@
-# Cross-compiles the 32-bit Windows program on Debian with MinGW-w64 (posix threads: std::thread and std::mutex
-# need them, and so does GoogleTest). Tests run under Wine through the crosscompiling emulator.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiles the 32-bit Windows program on Debian with MinGW-w64: the product for the old engines, which are
+# 32-bit code. Tests run under Wine through the crosscompiling emulator.
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${MINGW_PREFIX}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
 set(CMAKE_CROSSCOMPILING_EMULATOR wine CACHE STRING "")

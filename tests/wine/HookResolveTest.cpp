@@ -10,17 +10,18 @@ using namespace movalent;
 using namespace movalent::testing;
 
 // Symbol names as the assembler sees them: 32-bit C names carry an underscore and __stdcall ones their
-// argument size; 64-bit names are plain.
+// argument size; 64-bit names are plain. They are written as strings so that nothing can part a decorated
+// name from its "@" suffix.
 #if defined(_WIN64)
-#define SYMBOL(plain, decorated) #plain
+#define SYMBOL(plain, decorated) plain
 #else
-#define SYMBOL(plain, decorated) #decorated
+#define SYMBOL(plain, decorated) decorated
 #endif
 
 // The import library's jump stubs, which a call without dllimport goes through: "jmp [__imp_...]".
-extern "C" DWORD __stdcall ImportStubGetTickCount() __asm__(SYMBOL(GetTickCount, _GetTickCount @0));
-extern "C" DWORD __stdcall ImportStubGetCurrentThreadId() __asm__(SYMBOL(GetCurrentThreadId,
-                                                                         _GetCurrentThreadId @0));
+extern "C" DWORD __stdcall ImportStubGetTickCount() __asm__(SYMBOL("GetTickCount", "_GetTickCount@0"));
+extern "C" DWORD __stdcall ImportStubGetCurrentThreadId() __asm__(SYMBOL("GetCurrentThreadId",
+                                                                         "_GetCurrentThreadId@0"));
 
 #if defined(_WIN64)
 // 64-bit import thunks may carry a REX.W prefix in front of the jump: "rex.W jmp [rip+__imp_...]".
@@ -33,13 +34,13 @@ asm(".text\n"
 #endif
 
 // A function inside this program's own image: mov eax,11; ret.
+#define MARKER_PROBE SYMBOL("MarkerProbe", "_MarkerProbe")
 extern "C" int __cdecl MarkerProbe();
 asm(".text\n"
-    ".globl " SYMBOL(MarkerProbe, _MarkerProbe) "\n"
-                                                ".p2align 4\n" SYMBOL(MarkerProbe,
-                                                                      _MarkerProbe) ":\n"
-                                                                                    "    movl $11, %eax\n"
-                                                                                    "    ret\n");
+    ".globl " MARKER_PROBE "\n"
+    ".p2align 4\n" MARKER_PROBE ":\n"
+    "    movl $11, %eax\n"
+    "    ret\n");
 
 namespace {
 

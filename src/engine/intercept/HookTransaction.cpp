@@ -150,8 +150,8 @@ LONG MoveEntryInstructions(const uint8_t* target, const Trampoline* trampoline,
     const auto sourceAddress = reinterpret_cast<uintptr_t>(target);
     const auto destinationAddress = reinterpret_cast<uintptr_t>(trampoline->code);
 #if defined(_WIN64)
-    // Short branches are accepted here (the 32-bit copier refuses them), and a loop or a skip over one
-    // instruction lands inside the entry: from the trampoline it would run the patch's jump or the 0xCC fill.
+    // Short branches are lengthened rather than refused, so a loop or a skip over one instruction may land
+    // inside the entry: from the trampoline it would run the patch's jump or the 0xCC fill after it.
     uint64_t branchTargets[kNearJumpSize];
     size_t branchCount = 0;
 #endif
