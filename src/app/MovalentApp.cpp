@@ -130,9 +130,6 @@ bool CMovalentApp::InitInstance() {
     SetFrameworkStringLoader(LocalizedString);
     SetMessageBoxCaption(LocalizedString(IDS_APPLICATION_NAME));
 
-    // 7. Context-menu, keyboard and tooltip managers.
-    InitUiManagers();
-
     // 8. The program's folder becomes the current directory: the engine loader finds the engine files there.
     std::wstring folder = ProgramFolder();
     if (!folder.empty())
@@ -157,7 +154,6 @@ bool CMovalentApp::InitInstance() {
                                         MAKEINTRESOURCEW(IDR_APP_ACCELERATORS));
 
     // 16. The main frame.
-    RegisterContextMenus();
     if (!CreateMainFrame())
         return false;
 
@@ -270,10 +266,6 @@ std::wstring CMovalentApp::HomePageSetting() const {
 std::wstring CMovalentApp::FavoriteUrl(unsigned command) const {
     return favorites_ ? favorites_->Url(command) : std::wstring();
 }
-
-void CMovalentApp::InitUiManagers() {}
-
-void CMovalentApp::RegisterContextMenus() {}
 
 void CMovalentApp::LoadFavorites() {
     // Read once: favorites added while the program runs show from the next start. Without a Favorites folder

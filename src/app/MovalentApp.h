@@ -73,13 +73,8 @@ private:
     bool CreateMainFrame();
     void ShowMainWindow();
 
-    // Start-up steps whose parts are not built yet; each is filled in with its part.
     // Control containment with the program's control-site manager (WebBrowser controls get the custom site).
     void EnableCustomControlContainment();
-    // The context-menu, keyboard and tooltip managers of the ribbon user interface.
-    void InitUiManagers();
-    // Menus "Edit" (119) and "Explorer" (174) for the context-menu manager.
-    void RegisterContextMenus();
     // The Internet Explorer favorites and their menu.
     void LoadFavorites();
 

@@ -20,6 +20,13 @@ ClassId AsClassId(REFCLSID clsid) {
 // All ones is no more a factory than null is.
 IClassFactory* const kInvalidFactory = reinterpret_cast<IClassFactory*>(~uintptr_t{0});
 
+// A success other than S_OK that brought no object would reach the caller as "created" with nothing in hand.
+HRESULT NoObject(HRESULT hr, LPVOID* out) {
+    if (out != nullptr)
+        *out = nullptr;
+    return SUCCEEDED(hr) ? CLASS_E_CLASSNOTAVAILABLE : hr;
+}
+
 HRESULT CreateFromModule(GetClassObjectFn getClassObject, ClassModule module, REFCLSID clsid, LPUNKNOWN outer,
                          REFIID iid, LPVOID* out) {
     IClassFactory* factory = nullptr;
@@ -29,7 +36,7 @@ HRESULT CreateFromModule(GetClassObjectFn getClassObject, ClassModule module, RE
     if (lenient ? FAILED(hr) : hr != S_OK) {
         if (SUCCEEDED(hr) && factory != nullptr)
             factory->Release();
-        return hr;
+        return NoObject(hr, out);
     }
     if (module == ClassModule::Browser && factory == kInvalidFactory)
         return E_FAIL;
@@ -38,6 +45,8 @@ HRESULT CreateFromModule(GetClassObjectFn getClassObject, ClassModule module, RE
         return E_FAIL;
     const HRESULT created = factory->CreateInstance(outer, iid, out);
     factory->Release();
+    if (created != S_OK && SUCCEEDED(created) && (out == nullptr || *out == nullptr))
+        return NoObject(created, out);
     return created;
 }
 

@@ -61,6 +61,9 @@ HMODULE WINAPI RedirectedLoadLibraryW(LPCWSTR name) {
 }
 
 BOOL WINAPI RedirectedFreeLibrary(HMODULE module) {
+    // A null handle matches every empty slot, but is no module: the system says so.
+    if (module == nullptr)
+        return RealFreeLibrary(module);
     for (const EngineRecord& record : EngineTable)
         for (ModuleSlot slot : kProtectedSlots)
             if (ModuleAt(record, slot) == module)

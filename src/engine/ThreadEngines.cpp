@@ -8,39 +8,25 @@ namespace movalent {
 namespace {
 
 // Every intercepted call in the process passes through here, so the lock is held only for the map operation
-// itself and never around anything that could call back into an intercepted function.
-class CriticalSection {
-public:
-    CriticalSection() { ::InitializeCriticalSectionAndSpinCount(&section_, kSpinCount); }
-    // Never deleted: replacements may still run while the process shuts down.
-    void Enter() { ::EnterCriticalSection(&section_); }
-    void Leave() { ::LeaveCriticalSection(&section_); }
-
-private:
-    // A lookup takes a few dozen instructions; spinning that long beats sleeping in the kernel.
-    static constexpr DWORD kSpinCount = 1000;
-    CRITICAL_SECTION section_;
-};
+// itself and never around anything that could call back into an intercepted function. A slim lock is ready as
+// zeros: threads may tag themselves, and end, before any constructor of the program has run.
+constinit SRWLOCK EngineLock = SRWLOCK_INIT;
 
 class EngineLockHeld {
 public:
-    explicit EngineLockHeld(CriticalSection& lock) : lock_(lock) { lock_.Enter(); }
-    ~EngineLockHeld() { lock_.Leave(); }
+    EngineLockHeld() { ::AcquireSRWLockExclusive(&EngineLock); }
+    ~EngineLockHeld() { ::ReleaseSRWLockExclusive(&EngineLock); }
     EngineLockHeld(const EngineLockHeld&) = delete;
     EngineLockHeld& operator=(const EngineLockHeld&) = delete;
-
-private:
-    CriticalSection& lock_;
 };
 
-// Constant-initialised and never destroyed, for the same reason as the lock.
+// Constant-initialised and never destroyed: replacements may still run while the process shuts down.
 union MapStorage {
     constexpr MapStorage() : map() {}
     ~MapStorage() {}
     ThreadVersionMap map;
 };
 
-CriticalSection EngineLock;
 constinit MapStorage g_threadEngineMap;
 ThreadVersionMap& ThreadEngineMap = g_threadEngineMap.map;
 
@@ -49,13 +35,13 @@ ThreadVersionMap& ThreadEngineMap = g_threadEngineMap.map;
 bool SetThreadEngine(DWORD threadId, IEVERSION version) {
     if (threadId == 0)
         threadId = ::GetCurrentThreadId();
-    EngineLockHeld held(EngineLock);
+    EngineLockHeld held;
     return ThreadEngineMap.Set(threadId, version);
 }
 
 bool ForgetCurrentThread() {
     const DWORD threadId = ::GetCurrentThreadId();
-    EngineLockHeld held(EngineLock);
+    EngineLockHeld held;
     return ThreadEngineMap.Remove(threadId);
 }
 
@@ -64,7 +50,7 @@ EngineRecord* GetCurrentEngine() {
     IEVERSION version = IE_DEFAULT;
     bool tagged;
     {
-        EngineLockHeld held(EngineLock);
+        EngineLockHeld held;
         tagged = ThreadEngineMap.Lookup(threadId, &version);
     }
     if (!tagged || !IsValidIeVersion(version))

@@ -163,6 +163,7 @@ void RibbonBar::SetHideElements(bool hide) {
     hideElements_ = hide;
     peeking_ = false;
     RecalcLayout();
+    OnHideElementsChanged();
 }
 
 void RibbonBar::ToggleHideElements() {

@@ -99,6 +99,8 @@ protected:
     // A left button press on the client area; the framework's processing: select a tab, press a button, open
     // a drop-down, minimize or restore on a double click of a tab.
     virtual void OnLButtonDown(POINT point);
+    // After the ribbon was minimized or restored, whichever way (toggle, double-click, stored state).
+    virtual void OnHideElementsChanged() {}
     // The tab row's context menu: minimize or restore.
     virtual void OnShowContextMenu(POINT screenPoint);
 

@@ -95,7 +95,8 @@ bool CDialogOpenAll::OnControlNotify(int id, int code, HWND control) {
 }
 
 void CDialogOpenAll::Browse() {
-    if (auto path = ShowFileOpenDialog(Handle(), kBrowseFilter, OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST))
+    // The program's folder stays the current directory: the engine loader relies on it.
+    if (auto path = ShowFileOpenDialog(Handle(), kBrowseFilter, OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR))
         SetItemText(IDC_OPEN_ALL_URL, *path);
 }
 

@@ -61,7 +61,7 @@ bool CFavorit::LoadFolder(std::wstring path, FavoritesFileSystem& files, Favorit
         return false;
     for (const auto& entry : entries) {
         if (entry.directory) {
-            if (entry.name == L"." || entry.name == L"..")
+            if (entry.name == L"." || entry.name == L".." || entry.link)
                 continue;
             auto folder = Folder(entry.name);
             // A sub-folder that cannot be listed still shows, as an empty sub-menu.

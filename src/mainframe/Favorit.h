@@ -34,6 +34,7 @@ public:
     struct Entry {
         std::wstring name;
         bool directory = false;
+        bool link = false; // a junction or symbolic link, which may lead back to a folder above it
     };
     virtual ~FavoritesFileSystem() = default;
     // The entries of folder (ending in a backslash) in the file system's own order; false when the folder
@@ -66,7 +67,8 @@ public:
 
     // Fills this folder's children from the folder at path: shortcuts listed before the first sub-folder,
     // then the sub-folders (each loaded first, so its shortcuts take their ids before the shortcuts after
-    // it), then the remaining shortcuts, each group in listing order. False when the folder cannot be listed.
+    // it), then the remaining shortcuts, each group in listing order. Folders that are links are passed over: one
+    // that leads back up would be listed without end. False when the folder cannot be listed.
     bool LoadFolder(std::wstring path, FavoritesFileSystem& files, FavoriteIdCounter& ids);
 
     // A folder goes right after the last folder among the children, or to the end when there is none yet;

@@ -33,7 +33,8 @@ public:
             return false;
         UniqueFind search(first);
         do
-            entries.push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+            entries.push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                               (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
         while (::FindNextFileW(search.get(), &found));
         return true;
     }

@@ -17,16 +17,19 @@ void CMyMFCRibbonBar::OnLButtonDown(POINT point) {
 }
 
 void CMyMFCRibbonBar::ToggleRibbonMinimized() {
-    const bool wasMinimized = HideElements();
-    SetHideElements(!wasMinimized);
-    const bool shown = wasMinimized;
+    SetHideElements(!HideElements());
+    RecalcParentLayout();
+}
+
+void CMyMFCRibbonBar::OnHideElementsChanged() {
+    const bool shown = !HideElements();
     if (RibbonCategory* active = ActiveCategory())
         for (const auto& panel : active->Panels())
             for (const auto& element : panel->Elements())
                 element->SetVisible(shown && !::IsRectEmpty(&element->Rect()));
+    // The toggle tab says what its next click does, however the ribbon got where it is.
     if (RibbonCategory* toggle = frame_.RibbonToggleCategory())
         toggle->SetName(LocalizedString(shown ? IDS_MINIMIZE_RIBBON : IDS_SHOW_RIBBON));
-    RecalcParentLayout();
 }
 
 } // namespace movalent

@@ -14,6 +14,7 @@ public:
 
 protected:
     void OnLButtonDown(POINT point) override;
+    void OnHideElementsChanged() override;
 
 private:
     CMainFrame& frame_;

@@ -24,11 +24,11 @@ int SliderFromZoom(int zoom) {
 }
 
 int ZoomInPosition(int position) {
-    return position == 0 ? position : std::min(position + kZoomSliderStep, kZoomSliderMax);
+    return std::min(position + kZoomSliderStep, kZoomSliderMax);
 }
 
 int ZoomOutPosition(int position) {
-    return position == 0 ? position : std::max(position - kZoomSliderStep, 0);
+    return std::max(position - kZoomSliderStep, 0);
 }
 
 bool IsBusyProgress(int progress, int maximum) {

@@ -11,7 +11,7 @@ inline constexpr int kZoomSliderStep = 15;
 
 int ZoomFromSlider(int position);
 int SliderFromZoom(int zoom);
-// The slider position after zoom in or zoom out; a slider at 0 stays where it is for both.
+// The slider position after zoom in or zoom out, within the slider's ends (zoom in from 10 % goes up a step).
 int ZoomInPosition(int position);
 int ZoomOutPosition(int position);
 

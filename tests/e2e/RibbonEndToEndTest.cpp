@@ -265,14 +265,14 @@ TEST_F(Ribbon, MinimizedRibbonStaysMinimizedAfterARestartUnderTheShowLabel) {
     EXPECT_EQ(0, program.Close());
 }
 
-TEST_F(Ribbon, DoubleClickOnACategoryTabMinimizesWithoutRelabellingTheToggleTab) {
+TEST_F(Ribbon, DoubleClickOnACategoryTabMinimizesAndTheToggleTabFollows) {
     Program program;
     ASSERT_TRUE(program.Start(WithEngines())) << program.StartError();
     RibbonDriver ribbon(program);
     ASSERT_TRUE(ribbon.Ready());
     ribbon.DoubleClick(ribbon.CategoryPoint(1));
     ASSERT_TRUE(Program::WaitFor([&] { return ribbon.Minimized(); }));
-    EXPECT_EQ(L"Minimize the ribbon", ribbon.CategoryNames()[kToggleCategory]);
+    EXPECT_EQ(L"Show the ribbon", ribbon.CategoryNames()[kToggleCategory]);
     EXPECT_FALSE(ribbon.Shows(ID_TOGGLE_FENNIMOX));
 
     ribbon.DoubleClick(ribbon.CategoryPoint(1));

@@ -19,7 +19,11 @@ public:
 
     bool List(const std::wstring& folder, std::vector<Entry>& entries) override {
         listed.push_back(folder);
-        auto it = folders.find(folder);
+        // "Loop" is a link to the folder that holds it: any depth of it lists that folder again.
+        std::wstring resolved = folder;
+        for (size_t at; (at = resolved.find(L"Loop\\")) != std::wstring::npos;)
+            resolved.erase(at, 5);
+        auto it = folders.find(resolved);
         if (it == folders.end())
             return false;
         entries = it->second;
@@ -46,6 +50,17 @@ std::vector<std::wstring> Names(const CFavorit& node) {
 }
 
 using Names_ = std::vector<std::wstring>;
+
+TEST(FavoritesTree, ALinkedFolderIsPassedOverSoALinkBackUpEnds) {
+    FakeFolders disk;
+    disk.folders[L"C:\\Fav\\"] = {File(L"A.url"), {L"Loop", true, true}, Dir(L"Real")};
+    disk.folders[L"C:\\Fav\\Real\\"] = {File(L"B.url")};
+    CFavorit root;
+    FavoriteIdCounter ids;
+    ASSERT_TRUE(root.LoadFolder(L"C:\\Fav", disk, ids));
+    EXPECT_EQ((Names_{L"A", L"Real/"}), Names(root));
+    EXPECT_EQ(2u, disk.listed.size());
+}
 
 TEST(FavoritesTree, FoldersGoAfterTheShortcutsListedBeforeTheFirstFolder) {
     FakeFolders disk;

@@ -15,6 +15,28 @@ using namespace movalent::testing;
 
 namespace {
 
+// A thread that tags itself and ends before the program's other static objects are constructed: the engine lock
+// must work before any constructor of ours has run.
+struct TaggedThreadBeforeMain {
+    bool ended = false;
+    TaggedThreadBeforeMain() {
+        HANDLE thread = ::CreateThread(
+            nullptr, 0,
+            [](void*) -> DWORD {
+                SetThreadEngine(0, IE_7);
+                return 0;
+            },
+            nullptr, 0, nullptr);
+        ended = thread != nullptr && ::WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0;
+        if (thread != nullptr)
+            ::CloseHandle(thread);
+    }
+} g_threadBeforeMain __attribute__((init_priority(101)));
+
+TEST(ThreadTags, WorkForThreadsThatEndBeforeMain) {
+    EXPECT_TRUE(g_threadBeforeMain.ended);
+}
+
 // The versions the stand-in folders give this program: IE 5.5 only to the 32-bit one.
 const std::vector<IEVERSION> kEngineVersions = kIe55Offered ? std::vector<IEVERSION>{IE_55, IE_6, IE_7, IE_8}
                                                             : std::vector<IEVERSION>{IE_6, IE_7, IE_8};

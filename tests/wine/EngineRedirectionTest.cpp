@@ -68,7 +68,7 @@ TEST(ModuleRedirection, RedirectedHandlesSurviveTheEnginesFreeLibrary) {
     RunOnThread(std::nullopt, [] {
         for (int i = 0; i < 5; ++i)
             EXPECT_TRUE(::FreeLibrary(Mshtml(IE_8)));
-        EXPECT_TRUE(::FreeLibrary(nullptr)) << "a zero handle equals the empty slots";
+        EXPECT_FALSE(::FreeLibrary(nullptr)) << "a null handle is no module, though it equals the empty slots";
     });
     EXPECT_TRUE(IsLoadedAt(Mshtml(IE_8)));
 }
@@ -163,6 +163,25 @@ TEST(ClassRedirection, EachClassGoesToItsModule) {
     EXPECT_EQ(L"8rlmon.dll", Maker(IE_8, L"CoCreateInstance", L"{7B8A2D94-0AC9-11D1-896C-00C04FB6BFC4}"));
     EXPECT_EQ(L"8rlmon.dll", Maker(IE_8, L"CoGetClassObject", L"{79EAC9E5-BAF9-11CE-8C82-00AA004BA90B}"));
     EXPECT_EQ(L"system", Maker(IE_DEFAULT, L"CoCreateInstance", L"{7B8A2D94-0AC9-11D1-896C-00C04FB6BFC4}"));
+}
+
+HRESULT STDAPICALLTYPE FalseWithoutFactory(REFCLSID, REFIID, LPVOID* out) {
+    *out = nullptr;
+    return S_FALSE;
+}
+
+TEST(ClassRedirection, AModuleSuccessWithoutAnObjectIsNoSuccess) {
+    GetClassObjectFn& entry = EngineTable[IE_8].getClassObject[static_cast<int>(ClassModule::Urlmon)];
+    const GetClassObjectFn real = std::exchange(entry, &FalseWithoutFactory);
+    RunOnThread(IE_8, [] {
+        CLSID clsid;
+        ::CLSIDFromString(L"{7B8A2D94-0AC9-11D1-896C-00C04FB6BFC4}", &clsid);
+        void* object = reinterpret_cast<void*>(1);
+        EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
+                  ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object));
+        EXPECT_EQ(nullptr, object);
+    });
+    entry = real;
 }
 
 TEST(ClassRedirection, FilterClassesFollowTheVersionAndTheSwitch) {

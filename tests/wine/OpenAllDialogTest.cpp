@@ -138,8 +138,9 @@ TEST(OpenAllDialog, BrowseReplacesTheAddressAndOkHandsItBack) {
     EXPECT_EQ(2, g_browse.calls);
     EXPECT_EQ(L"HTML Files (*.htm; *.html; *.mhtml; *.mht)|*.htm;*.html;*.mhtml;*.mht|All files (*.*)|*.*||",
               g_browse.filter);
-    EXPECT_EQ(static_cast<DWORD>(OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST),
-              g_browse.flags & (OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST));
+    EXPECT_EQ(static_cast<DWORD>(OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR),
+              g_browse.flags & (OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR))
+        << "the engine loader finds the engine files in the current directory: browsing must not move it";
     EXPECT_EQ(L"typed", afterCancelledBrowse);
     EXPECT_EQ(L"C:\\pages\\start page.html", afterBrowse);
     EXPECT_EQ(L"C:\\pages\\start page.html", dialog.Address());
