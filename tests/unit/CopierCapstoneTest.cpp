@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <map>
@@ -23,10 +24,17 @@ using dllwalk::HexPrefix;
 
 const char* const kDllFolder = "/usr/lib/i386-linux-gnu/wine/i386-windows";
 
+// With a register operand, a four-byte vector prefix can select a rounding mode; the disassembler then
+// reads one byte past the instruction, though the mode sits in the prefix itself.
+bool IsRoundingQuirk(const cs_insn& insn, size_t copierLength) {
+    return insn.size == copierLength + 1 && std::strstr(insn.op_str, "-sae}") != nullptr;
+}
+
 struct Tally {
     size_t compared = 0;
     size_t agreed = 0;
     size_t refused = 0;
+    size_t quirks = 0;
     std::map<std::string, size_t> disagreements; // leading bytes -> count
 };
 
@@ -40,6 +48,8 @@ void Walk(csh handle, const dllwalk::CodeSection& section, Tally& tally) {
         ++tally.compared;
         if (copied.length == insn.size) {
             ++tally.agreed;
+        } else if (IsRoundingQuirk(insn, copied.length)) {
+            ++tally.quirks;
         } else {
             ++tally.disagreements[HexPrefix(at, std::min<size_t>(insn.size, 4)) + "| " + insn.mnemonic + " " +
                                   insn.op_str];
@@ -64,12 +74,12 @@ TEST(CopierCapstoneTest, LengthsAgreeOnSystemDlls) {
 
     const double percent = tally.compared ? 100.0 * tally.agreed / tally.compared : 0.0;
     std::printf("copier vs disassembler: %zu files, %zu instructions compared, %zu agreed (%.4f%%), "
-                "%zu refused by the copier\n",
-                paths.size(), tally.compared, tally.agreed, percent, tally.refused);
+                "%zu refused by the copier, %zu known quirks\n",
+                paths.size(), tally.compared, tally.agreed, percent, tally.refused, tally.quirks);
     dllwalk::PrintWorst(tally.disagreements);
 
     EXPECT_GT(tally.compared, 100000u);
-    EXPECT_EQ(tally.agreed, tally.compared);
+    EXPECT_EQ(tally.agreed + tally.quirks, tally.compared);
 }
 
 // Real compiler output uses few opcode classes, so every table row is also checked on
@@ -113,7 +123,8 @@ TEST(CopierCapstoneTest, LengthsAgreeOnRandomEncodings) {
         const bool hasRepeat = std::find_if(bytes, bytes + opStart, [](uint8_t b) {
                                    return b == 0xF2 || b == 0xF3;
                                }) != bytes + opStart;
-        if (bytes[opStart] == 0xE8 && hasOperandOverride && hasRepeat) {
+        if ((bytes[opStart] == 0xE8 && hasOperandOverride && hasRepeat) ||
+            IsRoundingQuirk(*insn, copied.length)) {
             ++quirks;
             continue;
         }

@@ -19,6 +19,8 @@ constexpr uint8_t kFill = 0xA5;
 // Bytes that steer decoding into the prefix and second-map paths more often than
 // uniform bytes would.
 const uint8_t kPrefixes[] = {0x26, 0x2E, 0x36, 0x3E, 0x64, 0x65, 0x66, 0x67, 0xF0, 0xF2, 0xF3};
+// bound, les, lds, or vector prefixes when the next byte has both top bits set.
+const uint8_t kVectorLeads[] = {0x62, 0xC4, 0xC5};
 
 struct Memory {
     uint8_t bytes[8];
@@ -51,8 +53,13 @@ TEST(CopierFuzzTest, RandomInputStaysInBoundsAndConsistent) {
         if (rng() % 4 == 0)
             for (unsigned n = rng() % 16; n > 0 && at < kSourceRoom; --n)
                 bytes[at++] = kPrefixes[rng() % std::size(kPrefixes)];
-        if (at < kSourceRoom && rng() % 3 == 0)
+        if (at < kSourceRoom && rng() % 3 == 0) {
             bytes[at] = 0x0F;
+        } else if (at + 1 < kSourceRoom && rng() % 6 == 0) {
+            bytes[at] = kVectorLeads[rng() % std::size(kVectorLeads)];
+            if (rng() % 4 != 0)
+                bytes[at + 1] |= 0xC0;
+        }
         if (rng() % 8 == 0 && at + 6 <= kSourceRoom) { // call/jmp [disp32] near the fake memory
             bytes[at] = 0xFF;
             bytes[at + 1] = (rng() & 1) ? 0x15 : 0x25;

@@ -308,6 +308,30 @@ const LengthCase kLengths[] = {
     {"0F EF C0", 3, "pxor"},
     {"0F F1 C1", 3, "psllw"},
     {"0F FE C1", 3, "paddd"},
+
+    // Three-byte maps: 0F 38 has ModR/M only, 0F 3A adds an imm8
+    {"0F 38 00 04 24", 5, "pshufb mm0, [esp]"},
+    {"66 0F 38 17 44 24 04", 7, "ptest xmm0, [esp+4]"},
+    {"66 0F 3A 0F C1 08", 6, "palignr xmm0, xmm1, 8"},
+    {"67 66 0F 3A 22 06 34 12 01", 9, "pinsrd xmm0, [disp16], 1"},
+
+    // les, lds, bound: a memory operand keeps the legacy reading, behind any prefix
+    {"66 C4 45 08", 4, "les ax, [ebp+8]"},
+    {"C5 84 24 78 56 34 12", 7, "lds eax, [esp+disp32]"},
+    {"F3 62 BC 24 78 56 34 12", 8, "bound edi, [esp+disp32]"},
+
+    // Vector prefixes of two, three and four bytes; all but vzeroupper/vzeroall have ModR/M
+    {"C5 F8 77", 3, "vzeroupper"},
+    {"C5 FE 6F 84 24 00 01 00 00", 9, "vmovdqu ymm0, [esp+100]"},
+    {"C5 F9 70 C1 1B", 5, "vpshufd xmm0, xmm1, 1B: map 0F row with an imm8"},
+    {"67 C5 F8 10 06 34 12", 7, "vmovups xmm0, [disp16]"},
+    {"C4 C1 79 6F 00", 5, "vmovdqa xmm0, [eax]: the B bit is ignored here"},
+    {"C4 E2 79 18 04 85 78 56 34 12", 10, "vbroadcastss xmm0, [eax*4+disp32]"},
+    {"C4 E3 79 0F 45 08 04", 7, "vpalignr xmm0, xmm0, [ebp+8], 4"},
+    {"62 F1 7C 18 58 C1", 6, "vaddps zmm0, zmm0, zmm1 with rounding: no extra byte"},
+    {"62 F1 7C 48 10 44 24 01", 8, "vmovups zmm0, [esp+64]: scaled disp8"},
+    {"62 F1 7D 48 70 C1 1B", 7, "vpshufd zmm0, zmm1, 1B"},
+    {"62 F3 7D 48 3B 44 24 01 01", 9, "vextracti32x8 [esp+32], zmm0, 1"},
 };
 
 void PrintTo(const LengthCase& c, std::ostream* os) {
@@ -372,7 +396,8 @@ TEST(InstructionCopierTest, InvalidOpcodesCopyNothingAndSkipTheOpcode) {
     for (int op = 0x24; op <= 0x27; ++op)
         twoByte.push_back(op);
     for (int op = 0x36; op <= 0x3F; ++op)
-        twoByte.push_back(op);
+        if (op != 0x38 && op != 0x3A) // escapes to the three-byte maps
+            twoByte.push_back(op);
     for (int op = 0x78; op <= 0x7D; ++op)
         twoByte.push_back(op);
 
@@ -395,14 +420,34 @@ TEST(InstructionCopierTest, InvalidOpcodesCopyNothingAndSkipTheOpcode) {
     }
 }
 
-TEST(InstructionCopierTest, VectorPrefixFormsAreRefusedNotMismeasured) {
-    // With a register operand these bytes start longer vector encodings, not les/lds/bound/pop.
-    for (const char* code : {"C5 F8 77", "C4 E2 79 00 C1", "62 F1 7C 48 58 C1", "8F E8 78 C2 C1 04"}) {
-        const Copy copy = CopyTo(code, 0x1000, 0x2000);
-        EXPECT_TRUE(copy.result.invalid) << code;
-        EXPECT_EQ(copy.result.next, 0x1001u);
+TEST(InstructionCopierTest, UndecodableVectorFormsAreRefusedNotMismeasured) {
+    // Another vendor's prefix, maps outside 1-3, reserved bits of the four-byte form; then the same
+    // behind 66/F0/F2/F3, which make any vector form undefined; then unknown three-byte opcodes.
+    const struct {
+        const char* code;
+        uint32_t next;
+    } refused[] = {
+        {"8F E8 78 C2 C1 04", 0x1001}, {"C4 E0 79 00 C1", 0x1001},       {"C4 E5 79 00 C1", 0x1001},
+        {"62 F5 7C 48 58 C1", 0x1001}, {"62 F9 7C 48 58 C1", 0x1001},    {"62 F1 78 48 58 C1", 0x1001},
+        {"66 C5 F8 10 C1", 0x1002},    {"F2 C4 E3 7D 39 F0 01", 0x1002}, {"F3 62 F1 7C 48 58 C1", 0x1002},
+        {"0F 38 50 C0", 0x1003},       {"66 0F 3A 70 C0 01", 0x1004}};
+    for (const auto& c : refused) {
+        const Copy copy = CopyTo(c.code, 0x1000, 0x2000);
+        EXPECT_TRUE(copy.result.invalid) << c.code;
+        EXPECT_EQ(copy.result.next, c.next) << c.code;
         EXPECT_TRUE(copy.UntouchedFrom(0));
     }
+    // Pushed past 15 bytes by its prefixes: invalid however much source follows.
+    EXPECT_TRUE(CopyTo("3E 3E 3E 3E 3E 3E 3E 3E 3E 3E 3E 62 F1 7C 48 58 C1", 0x1000, 0x2000).result.invalid);
+}
+
+TEST(InstructionCopierTest, ModOfTheNextByteChoosesVectorOrLegacy) {
+    // mod 3: a 4-byte vaddps; mod 2: lds with a disp32 over what would have been the vector payload.
+    EXPECT_EQ(CopyTo("C5 F8 58 C1 90 90 90", 0x1000, 0x2000).result.length, 4u);
+    EXPECT_EQ(CopyTo("C5 B8 58 C1 90 90 90", 0x1000, 0x2000).result.length, 6u);
+    // mod 3: a 6-byte vaddps; mod 1: bound with a disp8.
+    EXPECT_EQ(CopyTo("62 F1 7C 48 58 C1 90", 0x1000, 0x2000).result.length, 6u);
+    EXPECT_EQ(CopyTo("62 71 7C 48 58 C1 90", 0x1000, 0x2000).result.length, 3u);
 }
 
 TEST(InstructionCopierTest, NullSourceIsTruncated) {

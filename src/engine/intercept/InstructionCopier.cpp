@@ -1,5 +1,7 @@
 #include "engine/intercept/InstructionCopier.h"
 
+#include "engine/intercept/OpcodeSets.h"
+
 #include <cstring>
 
 namespace movalent {
@@ -8,14 +10,18 @@ namespace {
 // How the decoder treats an opcode beyond its table lengths.
 enum class Kind : uint8_t {
     Plain,
-    Prefix,         // copied; decoding goes on with the next byte
-    Escape,         // 0F: the next byte is looked up in the second map
-    Invalid,        // refused: nothing copied
-    Test,           // F6/F7: /0 and /1 (test) carry an immediate the others lack
-    Group5,         // FF: /2../5 branch through a register or memory
-    NoRegisterForm, // 62, C4, C5: a register operand turns them into a vector prefix we do not decode
-    Pop,            // 8F: only /0 exists; the rest is another vendor's vector prefix
-    MovImm,         // C7: C7 F8 is a transaction begin with a relative fallback address
+    Prefix,  // copied; decoding goes on with the next byte
+    Escape,  // 0F: the next byte is looked up in the second map
+    Invalid, // refused: nothing copied
+    Test,    // F6/F7: /0 and /1 (test) carry an immediate the others lack
+    Group5,  // FF: /2../5 branch through a register or memory
+    Pop,     // 8F: only /0 exists; the rest is another vendor's vector prefix
+    MovImm,  // C7: C7 F8 is a transaction begin with a relative fallback address
+    // bound, les, lds take only a memory operand; where a register operand would be, the byte
+    // instead starts a vector prefix of four, three or two bytes
+    Evex,
+    Vex3,
+    Vex2,
 };
 
 enum : uint8_t {
@@ -70,6 +76,13 @@ constexpr OpcodeEntry R2(uint8_t len, uint8_t len16) {
     return E(len, len16, 0, 2, 0, Kind::Plain);
 }
 
+// Three-byte map entries: lengths count 0F and the map byte, ModR/M sits at offset 3, and every
+// 0F 3A instruction ends with an imm8.
+constexpr OpcodeEntry k0F38Entry = E(4, 4, 3, 0, 0, Kind::Plain);
+constexpr OpcodeEntry k0F3AEntry = E(5, 5, 3, 0, 0, Kind::Plain);
+constexpr uint8_t kMap0F38 = 0x38;
+constexpr uint8_t kMap0F3A = 0x3A;
+
 constexpr uint8_t kNoEn = kNoEnlarge;
 
 // clang-format off
@@ -99,7 +112,7 @@ constexpr OpcodeEntry kOneByteMap[256] = {
     // 58: pop reg
     N(1), N(1), N(1), N(1), N(1), N(1), N(1), N(1),
     // 60: pushad; popad; bound; arpl; fs:; gs:; operand size; address size
-    N(1), N(1), K(Kind::NoRegisterForm, 2, 2), M(2), P, P, P, P,
+    N(1), N(1), K(Kind::Evex, 2, 2), M(2), P, P, P, P,
     // 68: push iz; imul Gv,Ev,iz; push ib; imul Gv,Ev,ib; insb; insd; outsb; outsd
     Z(5, 3), MZ(6, 4), N(2), M(3), N(1), N(1), N(1), N(1),
     // 70: jcc rel8
@@ -123,8 +136,7 @@ constexpr OpcodeEntry kOneByteMap[256] = {
     // B8: mov reg,iv
     Z(5, 3), Z(5, 3), Z(5, 3), Z(5, 3), Z(5, 3), Z(5, 3), Z(5, 3), Z(5, 3),
     // C0: grp2 Eb,ib; grp2 Ev,ib; ret iw; ret; les; lds; mov Eb,ib; mov Ev,iz
-    M(3), M(3), N(3), N(1), K(Kind::NoRegisterForm, 2, 2), K(Kind::NoRegisterForm, 2, 2), M(3),
-    K(Kind::MovImm, 6, 4),
+    M(3), M(3), N(3), N(1), K(Kind::Vex3, 2, 2), K(Kind::Vex2, 2, 2), M(3), K(Kind::MovImm, 6, 4),
     // C8: enter iw,ib; leave; retf iw; retf; int3; int ib; into; iretd
     N(4), N(1), N(3), N(1), N(1), N(2), N(1), N(1),
     // D0: grp2 by 1 and by cl; aam ib; aad ib; (salc); xlat
@@ -154,7 +166,8 @@ constexpr OpcodeEntry kTwoByteMap[256] = {
     N(3), N(3), N(3), N(3), BAD, BAD, BAD, BAD,
     // 28: SSE moves and conversions
     M2(3), M2(3), M2(3), M2(3), M2(3), M2(3), M2(3), M2(3),
-    // 30: wrmsr; rdtsc; rdmsr; rdpmc; sysenter; sysexit; 36-3F (incl. three-byte maps) refused
+    // 30: wrmsr; rdtsc; rdmsr; rdpmc; sysenter; sysexit; 36-3F refused (38 and 3A escape to the
+    // three-byte maps before this table is consulted)
     N(2), N(2), N(2), N(2), N(2), N(2), BAD, BAD,
     BAD, BAD, BAD, BAD, BAD, BAD, BAD, BAD,
     // 40: cmovcc
@@ -315,6 +328,7 @@ CopiedInstruction CopyInstruction(uint8_t* dst, size_t dstCapacity, uint32_t dst
     bool operandOverride = false;
     bool addressOverride = false;
     bool threadSegment = false; // fs/gs do not address the flat space readMemory sees
+    bool vectorBarred = false;  // 66/F0/F2/F3 in front of a vector prefix make it undefined
     size_t pos = 0;
     for (;;) {
         // No room left for an opcode: the processor faults on such a prefix run.
@@ -331,45 +345,83 @@ CopiedInstruction CopyInstruction(uint8_t* dst, size_t dstCapacity, uint32_t dst
             addressOverride = true;
         else if (byte == 0x64 || byte == 0x65)
             threadSegment = true;
+        vectorBarred |= byte == 0x66 || byte == 0xF0 || byte == 0xF2 || byte == 0xF3;
         ++pos;
     }
 
     const size_t opStart = pos;
     const uint8_t opcode = src[opStart];
-    const OpcodeEntry* entry = &kOneByteMap[opcode];
+    OpcodeEntry entry = kOneByteMap[opcode];
     size_t opcodeEnd = opStart + 1;
-    if (entry->kind == Kind::Escape) {
-        if (beyondLimit(opcodeEnd))
-            return invalid(opcodeEnd);
-        if (opcodeEnd >= srcAvail)
-            return truncated();
-        entry = &kTwoByteMap[src[opcodeEnd]];
-        ++opcodeEnd;
+    // The byte at opcodeEnd may lie past the length limit (invalid) or past the source (truncated).
+    const auto lacksByteAtEnd = [&]() { return beyondLimit(opcodeEnd) || opcodeEnd >= srcAvail; };
+    const auto whyLacking = [&]() { return beyondLimit(opcodeEnd) ? invalid(opcodeEnd) : truncated(); };
+    if (entry.kind == Kind::Escape) {
+        if (lacksByteAtEnd())
+            return whyLacking();
+        const uint8_t second = src[opcodeEnd++];
+        entry = kTwoByteMap[second];
+        if (second == kMap0F38 || second == kMap0F3A) {
+            if (lacksByteAtEnd())
+                return whyLacking();
+            const uint8_t third = src[opcodeEnd++];
+            const bool known =
+                second == kMap0F38 ? opcodes::k0F38Opcodes.Has(third) : opcodes::k0F3AOpcodes.Has(third);
+            entry = !known ? BAD : (second == kMap0F38 ? k0F38Entry : k0F3AEntry);
+        }
+    } else if (entry.kind == Kind::Evex || entry.kind == Kind::Vex3 || entry.kind == Kind::Vex2) {
+        if (lacksByteAtEnd())
+            return whyLacking();
+        // The top bits of the prefix's first byte are inverted register-extension bits, which
+        // outside 64-bit code are always set: read as a ModR/M byte that is mod 3, the one form
+        // bound, les and lds do not have.
+        const uint8_t first = src[opcodeEnd];
+        if ((first >> 6) == kModRMRegisterMod) {
+            if (vectorBarred)
+                return invalid(opcodeEnd);
+            const bool evex = entry.kind == Kind::Evex;
+            const size_t prefixSize = evex ? 4 : (entry.kind == Kind::Vex3 ? 3 : 2);
+            const unsigned map = evex ? (first & 0x0F) : (entry.kind == Kind::Vex3 ? (first & 0x1F) : 1);
+            // Other maps belong to other extensions; in the four-byte form bits 2 and 3 must be clear.
+            if (map < 1 || map > 3)
+                return invalid(opcodeEnd);
+            const size_t vectorOpcodeAt = opStart + prefixSize;
+            if (beyondLimit(vectorOpcodeAt))
+                return invalid(opcodeEnd);
+            if (vectorOpcodeAt >= srcAvail)
+                return truncated();
+            // The four-byte form's second payload byte has a bit that is always set.
+            if (evex && (src[opStart + 2] & 4) == 0)
+                return invalid(opcodeEnd);
+            const uint8_t vectorOpcode = src[vectorOpcodeAt];
+            opcodeEnd = vectorOpcodeAt + 1;
+            const bool hasModrm = evex || map != 1 || vectorOpcode != opcodes::kVexZeroUpper;
+            const bool hasImmediate =
+                map == 3 || (map == 1 && opcodes::kVexImmediateOpcodes.Has(vectorOpcode));
+            const auto vectorLength = static_cast<uint8_t>(prefixSize + 1 + hasModrm + hasImmediate);
+            const auto modrmPos = static_cast<uint8_t>(hasModrm ? prefixSize + 1 : 0);
+            entry = E(vectorLength, vectorLength, modrmPos, 0, 0, Kind::Plain);
+        }
     }
-    if (entry->kind == Kind::Invalid)
+    if (entry.kind == Kind::Invalid)
         return invalid(opcodeEnd);
 
-    const bool overridden = (entry->flags & kAddressSized) ? addressOverride : operandOverride;
-    size_t length = overridden ? entry->lengthOverride : entry->length;
-    size_t relPos = entry->relPos;
+    const bool overridden = (entry.flags & kAddressSized) ? addressOverride : operandOverride;
+    size_t length = overridden ? entry.lengthOverride : entry.length;
+    size_t relPos = entry.relPos;
 
     size_t modrmAt = 0;
     uint8_t modrm = 0;
-    if (entry->modrmPos != 0) {
-        modrmAt = opStart + entry->modrmPos;
+    if (entry.modrmPos != 0) {
+        modrmAt = opStart + entry.modrmPos;
         if (beyondLimit(modrmAt))
             return invalid(opcodeEnd);
         if (modrmAt >= srcAvail)
             return truncated();
         modrm = src[modrmAt];
-        const unsigned mod = modrm >> 6;
         const unsigned reg = (modrm >> 3) & 7;
 
-        switch (entry->kind) {
-        case Kind::NoRegisterForm:
-            if (mod == kModRMRegisterMod)
-                return invalid(opcodeEnd);
-            break;
+        switch (entry.kind) {
         case Kind::Pop:
             if (reg != 0)
                 return invalid(opcodeEnd);
@@ -385,7 +437,7 @@ CopiedInstruction CopyInstruction(uint8_t* dst, size_t dstCapacity, uint32_t dst
             break;
         case Kind::MovImm:
             if (modrm == kTransactionBegin)
-                relPos = entry->modrmPos + 1;
+                relPos = entry.modrmPos + 1;
             break;
         default:
             break;
@@ -417,7 +469,7 @@ CopiedInstruction CopyInstruction(uint8_t* dst, size_t dstCapacity, uint32_t dst
 
     // The memory word is the target only when the operand is a plain flat disp32
     // and the branch takes a 32-bit pointer from it.
-    if (entry->kind == Kind::Group5 && readMemory != nullptr && !addressOverride && !operandOverride &&
+    if (entry.kind == Kind::Group5 && readMemory != nullptr && !addressOverride && !operandOverride &&
         !threadSegment && (modrm == kCallIndirectDisp32 || modrm == kJumpIndirectDisp32)) {
         uint32_t value = 0;
         if (readMemory(ReadLittle(src + modrmAt + 1, 4), value, readContext))
@@ -439,7 +491,7 @@ CopiedInstruction CopyInstruction(uint8_t* dst, size_t dstCapacity, uint32_t dst
         result.target = operandOverride ? (target & 0xFFFF) : target;
         if (!FitsSigned(moved, relSize)) {
             const int32_t need = relSize == 1 ? 3 : 2;
-            result.extra = (entry->flags & kNoEnlarge) ? -need : need;
+            result.extra = (entry.flags & kNoEnlarge) ? -need : need;
             return result;
         }
         newDisplacement = static_cast<uint32_t>(moved);

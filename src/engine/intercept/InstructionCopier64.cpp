@@ -1,8 +1,8 @@
 #include "engine/intercept/InstructionCopier64.h"
 
+#include "engine/intercept/OpcodeSets.h"
+
 #include <cstring>
-#include <initializer_list>
-#include <utility>
 
 namespace movalent {
 namespace {
@@ -176,27 +176,10 @@ constexpr Opcode kTwoByteMap[256] = {
 };
 // clang-format on
 
-struct OpcodeSet {
-    uint64_t words[4] = {};
-    constexpr OpcodeSet(std::initializer_list<std::pair<int, int>> ranges) {
-        for (const auto& [first, last] : ranges)
-            for (int op = first; op <= last; ++op)
-                words[op >> 6] |= uint64_t{1} << (op & 63);
-    }
-    constexpr bool Has(uint8_t op) const { return (words[op >> 6] >> (op & 63)) & 1; }
-};
-
-// Three-byte maps: every 0F 38 instruction is opcode + ModR/M, every 0F 3A one adds an imm8.
-// SSSE3, SSE4, AES, SHA, CRC32, MOVBE, ADX and a few more; the rest is refused.
-constexpr OpcodeSet k0F38Opcodes{{0x00, 0x0B}, {0x10, 0x10}, {0x14, 0x15}, {0x17, 0x17},
-                                 {0x1C, 0x1E}, {0x20, 0x25}, {0x28, 0x2B}, {0x30, 0x35},
-                                 {0x37, 0x41}, {0x80, 0x82}, {0xC8, 0xCD}, {0xCF, 0xCF},
-                                 {0xDB, 0xDF}, {0xF0, 0xF1}, {0xF5, 0xF6}, {0xF8, 0xF9}};
-constexpr OpcodeSet k0F3AOpcodes{{0x08, 0x0F}, {0x14, 0x17}, {0x20, 0x22}, {0x40, 0x42}, {0x44, 0x44},
-                                 {0x60, 0x63}, {0xCC, 0xCC}, {0xCE, 0xCF}, {0xDF, 0xDF}};
-// VEX map 0F opcodes that end with an imm8 (map 0F3A always does, map 0F38 never).
-constexpr OpcodeSet kVexImmediateOpcodes{{0x70, 0x73}, {0xC2, 0xC2}, {0xC4, 0xC6}};
-constexpr uint8_t kVexZeroUpper = 0x77; // vzeroupper/vzeroall: the one VEX opcode without ModR/M
+using opcodes::k0F38Opcodes;
+using opcodes::k0F3AOpcodes;
+using opcodes::kVexImmediateOpcodes;
+using opcodes::kVexZeroUpper;
 
 constexpr uint8_t kModRMRegisterMod = 3;
 constexpr uint8_t kTransactionBegin = 0xF8; // C7 F8: the rel32 where an immediate would be
