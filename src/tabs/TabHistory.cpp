@@ -14,7 +14,12 @@ bool TabHistory::AddDocument(const std::wstring& url, const std::wstring& title)
     auto entry = std::make_unique<CHistoryObj>();
     entry->title = title;
     entry->url = url;
-    entry->commandId = kFirstCommand + static_cast<unsigned>(entries_.size());
+    // Commands stay unique: with nothing removed yet this is 4096 + the number of entries; once the history was
+    // full and reordered by a history command, the number of entries may name a command still in use.
+    unsigned id = kFirstCommand;
+    while (std::any_of(entries_.begin(), entries_.end(), [id](const auto& kept) { return kept->commandId == id; }))
+        ++id;
+    entry->commandId = id;
     entries_.insert(entries_.begin(), std::move(entry));
     current_ = 0;
     return true;

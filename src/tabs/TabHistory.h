@@ -15,7 +15,7 @@ namespace movalent {
 struct CHistoryObj {
     std::wstring title; // the location name the browser reported
     std::wstring url;
-    unsigned commandId = 0; // 4096 + the number of entries the history held when this one was made
+    unsigned commandId = 0; // the lowest of 4096 to 4105 no other entry holds when this one was made
 };
 
 class TabHistory {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,20 @@ TEST(TabHistory, NewPagesGoFirstWithTheNextCommandUntilTenAreKept) {
     EXPECT_EQ(4105u, history.Entry(0).commandId);
     EXPECT_EQ(Page(8), history.Entry(1).url);
     EXPECT_EQ(0u, history.CurrentIndex());
+}
+
+TEST(TabHistory, CommandsStayUniqueAfterAChoiceFromAFullHistory) {
+    TabHistory history;
+    for (int i = 0; i < 10; ++i)
+        history.AddDocument(Page(i), Title(i));
+    ASSERT_EQ(Page(9), history.Select(4105)); // the newest moves to the end, keeping 4105
+    ASSERT_TRUE(history.AddDocument(Page(10), Title(10)));
+    std::vector<unsigned> ids;
+    for (std::size_t i = 0; i < history.Size(); ++i)
+        ids.push_back(history.Entry(i).commandId);
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(ids.end(), std::adjacent_find(ids.begin(), ids.end())) << "two entries share a command";
+    EXPECT_EQ(Page(9), history.Select(4105)) << "the chosen page keeps its command";
 }
 
 TEST(TabHistory, TheSamePageTwiceChangesNothing) {
