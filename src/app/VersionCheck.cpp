@@ -10,7 +10,9 @@
 #include "framework/Shell.h"
 #include "resource.h"
 
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace movalent {
@@ -19,6 +21,10 @@ namespace {
 
 constexpr DWORD kCheckFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_TRANSFER_ASCII;
 constexpr DWORD kReadLimit = kVersionAnswerReadSize;
+// A server that accepts and then stays silent must not keep the check going: short limits for the connection
+// and for the answer.
+constexpr DWORD kConnectTimeoutMs = 5000;
+constexpr DWORD kAnswerTimeoutMs = 15000;
 
 class WaitCursor {
 public:
@@ -29,6 +35,48 @@ private:
     HCURSOR previous_;
 };
 
+void SetTimeout(HINTERNET handle, DWORD option, DWORD milliseconds) {
+    ::InternetSetOptionW(handle, option, &milliseconds, sizeof milliseconds);
+}
+
+// Only a success status carries a version; an error page's text is no answer.
+bool AnsweredWithSuccess(HINTERNET file) {
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    if (!::HttpQueryInfoW(file, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+        return false;
+    return status >= 200 && status < 300;
+}
+
+// What the worker thread and the waiting window share; whichever lets go last frees it.
+struct PendingCheck {
+    std::wstring url;
+    std::wstring answer;
+    bool fetched = false;
+    UniqueHandle done{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+// Waits for the check while the calling thread goes on answering its windows. False when the program is asked to
+// end meanwhile (the quit message is put back for the caller's loop).
+bool WaitAnsweringMessages(HANDLE done) {
+    for (;;) {
+        const DWORD woken = ::MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_ALLINPUT);
+        if (woken == WAIT_OBJECT_0)
+            return true;
+        if (woken != WAIT_OBJECT_0 + 1)
+            return false;
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                ::PostQuitMessage(static_cast<int>(message.wParam));
+                return false;
+            }
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+}
+
 } // namespace
 
 bool FetchVersionAnswer(const std::wstring& url, std::wstring& answer) {
@@ -36,8 +84,12 @@ bool FetchVersionAnswer(const std::wstring& url, std::wstring& answer) {
                                            nullptr, nullptr, 0));
     if (!session)
         return false;
+    SetTimeout(session.get(), INTERNET_OPTION_CONNECT_TIMEOUT, kConnectTimeoutMs);
+    SetTimeout(session.get(), INTERNET_OPTION_SEND_TIMEOUT, kAnswerTimeoutMs);
+    SetTimeout(session.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, kAnswerTimeoutMs);
+    const ULONGLONG started = ::GetTickCount64();
     UniqueInternet file(::InternetOpenUrlW(session.get(), url.c_str(), nullptr, 0, kCheckFlags, 1));
-    if (!file)
+    if (!file || !AnsweredWithSuccess(file.get()))
         return false;
     // One read may return only part of what the server sent, so read until the buffer is full or the answer ends.
     std::vector<char> buffer(kReadLimit);
@@ -49,6 +101,9 @@ bool FetchVersionAnswer(const std::wstring& url, std::wstring& answer) {
         if (read == 0)
             break;
         total += read;
+        // A server that trickles its answer byte by byte would otherwise restart the receive limit each time.
+        if (::GetTickCount64() - started > kConnectTimeoutMs + kAnswerTimeoutMs)
+            return false;
     }
     std::string_view kept = CutVersionAnswer(std::string_view(buffer.data(), total));
     answer = ThreadAnsiToWide(kept);
@@ -56,13 +111,29 @@ bool FetchVersionAnswer(const std::wstring& url, std::wstring& answer) {
 }
 
 VersionCheckOutcome RunVersionCheck(HWND owner) {
-    std::wstring answer;
-    bool fetched;
-    {
+    // The windows keep answering while the server is asked; a second check meanwhile is one too many.
+    static bool running = false;
+    if (running)
+        return VersionCheckOutcome::UnableToAccess;
+    auto check = std::make_shared<PendingCheck>();
+    check->url = UpdateCheckUrl();
+    if (!check->done)
+        return VersionCheckOutcome::UnableToAccess;
+    running = true;
+    bool answered = false;
+    try {
+        std::thread([check] {
+            check->fetched = FetchVersionAnswer(check->url, check->answer);
+            ::SetEvent(check->done.get());
+        }).detach();
         WaitCursor wait;
-        fetched = FetchVersionAnswer(UpdateCheckUrl(), answer);
+        answered = WaitAnsweringMessages(check->done.get());
+    } catch (...) {
     }
-    VersionCheckOutcome outcome = DecideVersionCheck(fetched, answer, GetProgramVersionString());
+    running = false;
+    if (!answered || (owner != nullptr && !::IsWindow(owner)))
+        return VersionCheckOutcome::UnableToAccess;
+    VersionCheckOutcome outcome = DecideVersionCheck(check->fetched, check->answer, GetProgramVersionString());
     switch (outcome) {
     case VersionCheckOutcome::UnableToAccess:
         ShowMessageBox(owner, LocalizedString(IDS_VERSION_SERVER_UNREACHABLE), MB_ICONEXCLAMATION | MB_OK);

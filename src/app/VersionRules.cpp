@@ -45,11 +45,34 @@ IEVERSION InstalledEngineFromText(std::wstring_view text) {
     }
 }
 
-VersionCheckOutcome DecideVersionCheck(bool fetched, const std::wstring& answer, const std::wstring& programVersion) {
-    if (!fetched) {
-        return VersionCheckOutcome::UnableToAccess;
+namespace {
+
+bool IsVersionText(std::wstring_view text) {
+    if (text.empty() || text.front() == L'.' || text.back() == L'.')
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        if (c == L'.' ? text[i - 1] == L'.' : (c < L'0' || c > L'9'))
+            return false;
     }
-    return answer == programVersion ? VersionCheckOutcome::Latest : VersionCheckOutcome::NewVersion;
+    return true;
+}
+
+} // namespace
+
+VersionCheckOutcome DecideVersionCheck(bool fetched, const std::wstring& answer, const std::wstring& programVersion) {
+    if (!fetched)
+        return VersionCheckOutcome::UnableToAccess;
+    // A line break after the number is no news; anything that is no version number at all (an error or login
+    // page a proxy returned with success, an empty answer) tells nothing about a new version.
+    constexpr std::wstring_view kBlanks = L" \t\r\n";
+    std::wstring_view text(answer);
+    const size_t first = text.find_first_not_of(kBlanks);
+    text = first == std::wstring_view::npos ? std::wstring_view() : text.substr(first);
+    text = text.substr(0, text.find_last_not_of(kBlanks) + 1);
+    if (!IsVersionText(text))
+        return VersionCheckOutcome::UnableToAccess;
+    return text == programVersion ? VersionCheckOutcome::Latest : VersionCheckOutcome::NewVersion;
 }
 
 std::string_view CutVersionAnswer(std::string_view bytesRead) {

@@ -20,7 +20,8 @@ IEVERSION InstalledEngineFromText(std::wstring_view text);
 
 enum class VersionCheckOutcome { UnableToAccess, Latest, NewVersion };
 
-// The answer must equal the program version exactly; an error page or a trailing line break reads as news.
+// The answer, white space around it cut off, must be a version number ("1.2.3"): equal to the program's, it is the
+// latest; another number is news; anything else (empty, a page of text) is a failed check.
 VersionCheckOutcome DecideVersionCheck(bool fetched, const std::wstring& answer, const std::wstring& programVersion);
 
 // The check reads once into a buffer of this size and keeps one byte for the terminator.

@@ -44,11 +44,11 @@ TEST(VersionRulesTest, DecideVersionCheck) {
     const std::wstring program = ProgramVersionString(0, 3, 4, 0);
     EXPECT_EQ(DecideVersionCheck(false, L"0.3.4", program), VersionCheckOutcome::UnableToAccess);
     EXPECT_EQ(DecideVersionCheck(true, L"0.3.4", program), VersionCheckOutcome::Latest);
-    EXPECT_EQ(DecideVersionCheck(true, L"0.3.4\n", program), VersionCheckOutcome::NewVersion);
-    EXPECT_EQ(DecideVersionCheck(true, L"0.3.4\r\n", program), VersionCheckOutcome::NewVersion);
-    EXPECT_EQ(DecideVersionCheck(true, L"", program), VersionCheckOutcome::NewVersion);
-    EXPECT_EQ(DecideVersionCheck(true, L"<html><body>404 Not Found</body></html>", program),
-              VersionCheckOutcome::NewVersion);
+    EXPECT_EQ(DecideVersionCheck(true, L" 0.3.4\r\n", program), VersionCheckOutcome::Latest);
+    EXPECT_EQ(DecideVersionCheck(true, L"0.3.5\n", program), VersionCheckOutcome::NewVersion);
+    for (const wchar_t* notAVersion : {L"", L" \r\n", L"<html><body>404 Not Found</body></html>", L"0..3", L".3",
+                                       L"3.", L"0.3.4 beta"})
+        EXPECT_EQ(DecideVersionCheck(true, notAVersion, program), VersionCheckOutcome::UnableToAccess) << notAVersion;
 }
 
 TEST(VersionRulesTest, AnswerKeepsAtMost9999Bytes) {

@@ -11,7 +11,9 @@ namespace movalent::test {
 
 class LoopbackHttpServer {
 public:
-    explicit LoopbackHttpServer(std::string rawResponse) : response_(std::move(rawResponse)) {
+    // delayMs: how long each answer waits after the request arrived.
+    explicit LoopbackHttpServer(std::string rawResponse, DWORD delayMs = 0)
+        : response_(std::move(rawResponse)), delayMs_(delayMs) {
         WSADATA data;
         ::WSAStartup(MAKEWORD(2, 2), &data);
         listener_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -77,6 +79,7 @@ private:
                     break;
                 request.append(chunk, static_cast<size_t>(got));
             }
+            ::Sleep(delayMs_);
             size_t sent = 0;
             while (sent < response_.size()) {
                 int put = ::send(client, response_.data() + sent, static_cast<int>(response_.size() - sent), 0);
@@ -90,6 +93,7 @@ private:
     }
 
     std::string response_;
+    DWORD delayMs_ = 0;
     SOCKET listener_ = INVALID_SOCKET;
     unsigned short port_ = 0;
     std::atomic<bool> stopping_{false};

@@ -71,22 +71,48 @@ TEST_F(VersionCheck, SameVersionIsTheLatest) {
     EXPECT_EQ(static_cast<UINT>(MB_ICONINFORMATION | MB_OK), g_boxes[0].type);
 }
 
-TEST_F(VersionCheck, AnythingElseIsANewVersion) {
-    const std::string answers[] = {
-        LoopbackHttpServer::Ok("0.3.5"),
-        LoopbackHttpServer::Ok("0.3.4\r\n"),
-        LoopbackHttpServer::Ok(""),
-        LoopbackHttpServer::NotFound(),
-    };
+TEST_F(VersionCheck, AnotherVersionIsANewVersion) {
+    EXPECT_EQ(VersionCheckOutcome::NewVersion, CheckAgainst(LoopbackHttpServer::Ok("0.3.5")));
+    ASSERT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(LoadResourceString(IDS_NEW_VERSION_AVAILABLE), g_boxes[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_ICONINFORMATION | MB_YESNO), g_boxes[0].type);
+    EXPECT_TRUE(g_opened.empty()) << "No must open nothing";
+    EXPECT_EQ(VersionCheckOutcome::Latest, CheckAgainst(LoopbackHttpServer::Ok("0.3.4\r\n")))
+        << "a line break after the number is no news";
+}
+
+// An error status, an empty answer or a page of text (a proxy's login page) says nothing about a new version.
+TEST_F(VersionCheck, AnswersThatAreNoVersionAreAFailedCheck) {
+    const std::string answers[] = {LoopbackHttpServer::NotFound(), LoopbackHttpServer::Ok(""),
+                                   LoopbackHttpServer::Ok("<html><body>Please log in</body></html>"),
+                                   "HTTP/1.0 500 Server Error\r\nContent-Length: 5\r\n\r\n0.3.4"};
     for (const std::string& answer : answers) {
         SCOPED_TRACE(answer);
         g_boxes.clear();
-        EXPECT_EQ(VersionCheckOutcome::NewVersion, CheckAgainst(answer));
+        EXPECT_EQ(VersionCheckOutcome::UnableToAccess, CheckAgainst(answer));
         ASSERT_EQ(1u, g_boxes.size());
-        EXPECT_EQ(LoadResourceString(IDS_NEW_VERSION_AVAILABLE), g_boxes[0].text);
-        EXPECT_EQ(static_cast<UINT>(MB_ICONINFORMATION | MB_YESNO), g_boxes[0].type);
+        EXPECT_EQ(LoadResourceString(IDS_VERSION_SERVER_UNREACHABLE), g_boxes[0].text);
     }
-    EXPECT_TRUE(g_opened.empty()) << "No must open nothing";
+}
+
+// The window that asked goes on answering while the server takes its time.
+TEST_F(VersionCheck, TheAskingThreadKeepsAnsweringItsWindows) {
+    LoopbackHttpServer server(LoopbackHttpServer::Ok("0.3.4"), 1500);
+    SetMakerBaseAddress(server.BaseAddress());
+    HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, window);
+    static bool answered;
+    answered = false;
+    ::SetWindowLongPtrW(window, GWLP_WNDPROC,
+                        reinterpret_cast<LONG_PTR>(+[](HWND hwnd, UINT message, WPARAM w, LPARAM l) -> LRESULT {
+                            if (message == WM_APP)
+                                answered = true;
+                            return ::DefWindowProcW(hwnd, message, w, l);
+                        }));
+    ::PostMessageW(window, WM_APP, 0, 0);
+    EXPECT_EQ(VersionCheckOutcome::Latest, RunVersionCheck(nullptr));
+    EXPECT_TRUE(answered) << "the posted message waited for the whole check";
+    ::DestroyWindow(window);
 }
 
 TEST_F(VersionCheck, YesOpensTheProjectHomePage) {
