@@ -32,9 +32,17 @@ bool SetThreadEngine(DWORD threadId, IEVERSION version);
 
 // Removes the calling thread's tag; true also when there was none. False only when out of memory.
 bool ForgetCurrentThread();
+// Removes a thread's tag by id: for a thread that ended without running its thread-exit callbacks, as a thread
+// cut off with TerminateThread does. True also when there was none.
+bool ForgetThread(DWORD threadId);
+// A thread's version: false when it has no tag, or when its tag was left by a thread that has ended (the id
+// now free or another thread's), which is then removed.
+bool GetThreadEngine(DWORD threadId, IEVERSION* version);
+// Whether the map holds a tag for the id, whoever left it; for diagnostics.
+bool HoldsThreadTag(DWORD threadId);
 
 // The record of the calling thread's version when the thread is tagged and that version is available; null
-// otherwise.
+// otherwise. A tag the calling thread's id kept from an earlier thread is removed and does not count.
 EngineRecord* GetCurrentEngine();
 
 } // namespace movalent

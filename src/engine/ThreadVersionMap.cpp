@@ -6,11 +6,12 @@ namespace movalent {
 
 ThreadVersionMap::~ThreadVersionMap() { FreeAll(); }
 
-bool ThreadVersionMap::Set(uint32_t threadId, IEVERSION version) {
+bool ThreadVersionMap::Set(uint32_t threadId, IEVERSION version, uint64_t instance) {
     Node** head = &buckets_[Bucket(threadId)];
     for (Node* node = *head; node != nullptr; node = node->next) {
         if (node->threadId == threadId) {
             node->version = version;
+            node->instance = instance;
             return true;
         }
     }
@@ -19,16 +20,19 @@ bool ThreadVersionMap::Set(uint32_t threadId, IEVERSION version) {
         return false;
     node->threadId = threadId;
     node->version = version;
+    node->instance = instance;
     node->next = *head;
     *head = node;
     ++count_;
     return true;
 }
 
-bool ThreadVersionMap::Lookup(uint32_t threadId, IEVERSION* version) const {
+bool ThreadVersionMap::Lookup(uint32_t threadId, IEVERSION* version, uint64_t* instance) const {
     for (const Node* node = buckets_[Bucket(threadId)]; node != nullptr; node = node->next) {
         if (node->threadId == threadId) {
             *version = node->version;
+            if (instance != nullptr)
+                *instance = node->instance;
             return true;
         }
     }

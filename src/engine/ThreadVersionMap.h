@@ -2,7 +2,8 @@
 // Thread id -> engine version, the lookup behind every intercepted call. A small chained hash map with 17
 // buckets, hashed on the id shifted right by 4 (thread ids are multiples of 4), whose nodes come in blocks of
 // 10 from a free list: a lookup never allocates, and an insert allocates at most one block. Not synchronised;
-// the loader keeps it behind its lock.
+// the loader keeps it behind its lock. Each entry also keeps an instance value that tells the thread that was
+// tagged from a later one given the same id; the map only stores it.
 #include "engine/IeVersion.h"
 
 #include <cstddef>
@@ -26,10 +27,10 @@ public:
     ThreadVersionMap& operator=(const ThreadVersionMap&) = delete;
     ~ThreadVersionMap();
 
-    // Inserts or overwrites; false only when no node could be allocated.
-    bool Set(uint32_t threadId, IEVERSION version);
-    // True when the id was found; version untouched otherwise.
-    bool Lookup(uint32_t threadId, IEVERSION* version) const;
+    // Inserts or overwrites, instance included; false only when no node could be allocated.
+    bool Set(uint32_t threadId, IEVERSION version, uint64_t instance = 0);
+    // True when the id was found; version and instance (when asked for) untouched otherwise.
+    bool Lookup(uint32_t threadId, IEVERSION* version, uint64_t* instance = nullptr) const;
     // Removes the id if present; true either way.
     bool Remove(uint32_t threadId);
 
@@ -41,6 +42,7 @@ private:
         Node* next;
         uint32_t threadId;
         IEVERSION version;
+        uint64_t instance;
     };
     struct Block {
         Block* next;

@@ -2,6 +2,7 @@
 
 #include "app/InternalMessages.h"
 #include "app/MovalentApp.h"
+#include "engine/EngineLoader.h"
 #include "framework/ChildFrame.h"
 #include "resource.h"
 #include "tabs/ContainerFontCache.h"
@@ -130,8 +131,14 @@ void CMovalentView::StopBrowserThread() {
     if (!threadRunning_)
         return;
     ::PostThreadMessageW(threadId_, kMsgThreadQuit, 0, 0);
-    if (!WaitForExit() && threadHandle_)
+    if (!WaitForExit() && threadHandle_) {
         ::TerminateThread(threadHandle_.get(), 1);
+        // Termination skips the thread-exit callbacks that drop the thread's engine tag. It completes
+        // asynchronously; the tag goes once the thread can no longer run.
+        constexpr DWORD kTerminateWaitMs = 1000;
+        ::WaitForSingleObject(threadHandle_.get(), kTerminateWaitMs);
+        ForgetThread(threadId_);
+    }
     exitEvent_.reset();
     threadHandle_.reset();
     threadId_ = 0;

@@ -25,6 +25,25 @@ TEST(ThreadVersionMapTest, SetOverwritesAndRemoveForgets) {
     EXPECT_TRUE(map.Remove(0x24)) << "removing an absent id succeeds";
 }
 
+TEST(ThreadVersionMapTest, KeepsTheInstanceWithItsTagAndReplacesItWithTheTag) {
+    ThreadVersionMap map;
+    IEVERSION version = IE_4;
+    uint64_t instance = 1;
+    ASSERT_TRUE(map.Set(0x24, IE_7, 0x1D9A0000'00000002));
+    ASSERT_TRUE(map.Set(0x24 + 17 * 16, IE_6, 5)); // the same bucket
+    ASSERT_TRUE(map.Lookup(0x24, &version, &instance));
+    EXPECT_EQ(0x1D9A0000'00000002u, instance);
+    ASSERT_TRUE(map.Set(0x24, IE_8));
+    ASSERT_TRUE(map.Lookup(0x24, &version, &instance));
+    EXPECT_EQ(IE_8, version);
+    EXPECT_EQ(0u, instance) << "a later tag brings its own instance";
+    map.Remove(0x24);
+    EXPECT_FALSE(map.Lookup(0x24, &version, &instance));
+    EXPECT_EQ(0u, instance) << "untouched when absent";
+    ASSERT_TRUE(map.Lookup(0x24 + 17 * 16, &version, &instance));
+    EXPECT_EQ(5u, instance);
+}
+
 TEST(ThreadVersionMapTest, IdsSharingABucketStayApart) {
     ThreadVersionMap map;
     // (id >> 4) % 17 is equal for these.

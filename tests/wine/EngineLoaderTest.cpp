@@ -3,6 +3,7 @@
 #include "EngineTestSupport.h"
 #include "engine/EngineReplacements.h"
 #include "engine/SystemFunctions.h"
+#include "framework/Handles.h"
 
 #include <algorithm>
 #include <atomic>
@@ -15,18 +16,17 @@ using namespace movalent::testing;
 
 namespace {
 
+DWORD WINAPI TagItselfAndEnd(void*) {
+    SetThreadEngine(0, IE_7);
+    return 0;
+}
+
 // A thread that tags itself and ends before the program's other static objects are constructed: the engine lock
 // must work before any constructor of ours has run.
 struct TaggedThreadBeforeMain {
     bool ended = false;
     TaggedThreadBeforeMain() {
-        HANDLE thread = ::CreateThread(
-            nullptr, 0,
-            [](void*) -> DWORD {
-                SetThreadEngine(0, IE_7);
-                return 0;
-            },
-            nullptr, 0, nullptr);
+        HANDLE thread = ::CreateThread(nullptr, 0, TagItselfAndEnd, nullptr, 0, nullptr);
         ended = thread != nullptr && ::WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0;
         if (thread != nullptr)
             ::CloseHandle(thread);
@@ -339,27 +339,59 @@ TEST(ThreadTags, PassToCreatedThreadsBeforeTheirFirstInstruction) {
     });
 }
 
-// The system hands a dead thread's id to the next thread at once; a tag must not outlive its thread.
+DWORD WINAPI TagItselfAndWait(void* event) {
+    SetThreadEngine(0, IE_7);
+    ::WaitForSingleObject(event, INFINITE);
+    return 0;
+}
+
+// The system hands a dead thread's id to the next thread at once; a tag must not outlive its thread. Whether it
+// did is read from the map itself, whoever gets the id next.
 TEST(ThreadTags, EndWithTheirThread) {
     ScopedInstall install(L"full");
-    std::vector<DWORD> taggedIds;
+    UniqueHandle self(::CreateThread(nullptr, 0, TagItselfAndEnd, nullptr, 0, nullptr));
+    ASSERT_TRUE(self);
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(self.get(), 10000));
+    EXPECT_FALSE(HoldsThreadTag(::GetThreadId(self.get()))) << "tagged by itself";
+
+    std::vector<DWORD> children;
     RunOnThread(IE_7, [&] {
-        for (int i = 0; i < 300; ++i) {
+        for (int i = 0; i < 20; ++i) {
             DWORD id = 0;
             ASSERT_EQ(IE_7, ChildVersion(0, true, &id));
-            taggedIds.push_back(id);
+            children.push_back(id);
         }
     });
-    int reused = 0;
-    RunOnThread(std::nullopt, [&] {
-        // Enough threads that the system starts handing out ids again (after a few hundred on Wine).
-        for (int i = 0; i < 600; ++i) {
-            DWORD id = 0;
-            ASSERT_EQ(-2, ChildVersion(0, true, &id)) << "thread id " << id;
-            reused += std::count(taggedIds.begin(), taggedIds.end(), id) > 0;
+    for (DWORD id : children)
+        EXPECT_FALSE(HoldsThreadTag(id)) << "tagged by creation, thread id " << id;
+}
+
+// A terminated thread runs no thread-exit callback: its tag stays until the program forgets it, and is not
+// trusted meanwhile once the thread is gone.
+TEST(ThreadTags, OfTerminatedThreadsAreForgottenOrNotTrusted) {
+    UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    for (bool forget : {true, false}) {
+        SCOPED_TRACE(forget ? "forgotten" : "left behind");
+        UniqueHandle thread(::CreateThread(nullptr, 0, TagItselfAndWait, release.get(), 0, nullptr));
+        ASSERT_TRUE(thread);
+        const DWORD id = ::GetThreadId(thread.get());
+        IEVERSION version = IE_DEFAULT;
+        while (!HoldsThreadTag(id))
+            ::Sleep(1);
+        ASSERT_TRUE(GetThreadEngine(id, &version));
+        EXPECT_EQ(IE_7, version);
+        ASSERT_TRUE(::TerminateThread(thread.get(), 1));
+        ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(thread.get(), 10000));
+        EXPECT_TRUE(HoldsThreadTag(id)) << "no thread-exit callback ran";
+        if (forget) {
+            EXPECT_TRUE(ForgetThread(id));
+        } else {
+            thread.reset(); // the id is free now, or already another thread's
+            EXPECT_FALSE(GetThreadEngine(id, &version));
         }
-    });
-    std::printf("%d of 600 untagged children had the id of an ended tagged one\n", reused);
+        EXPECT_FALSE(HoldsThreadTag(id));
+    }
+    EXPECT_TRUE(ForgetThread(::GetCurrentThreadId())) << "no tag to forget";
 }
 
 TEST(ThreadTags, PassToThreadsThatEngineCodeCreates) {

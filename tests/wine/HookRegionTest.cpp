@@ -1,4 +1,4 @@
-// Trampoline regions: their layout, where they are placed, and that freed trampolines are used again.
+// Trampoline regions: their layout, where they are placed, which trampolines are used again and which never.
 #include "HookTestSupport.h"
 #include "engine/intercept/Hooks.h"
 
@@ -74,32 +74,43 @@ TEST_F(Regions, HaveTheirHeaderAndFreeListLaidOutAsRecords) {
     }
 }
 
-TEST_F(Regions, AFreedTrampolineIsClearedAndHandedOutNext) {
+// A thread may still be inside a detached trampoline, or about to call it through a pointer read before the
+// detach: it stays a way to the original code for good, and is never handed out again.
+TEST_F(Regions, ADetachedTrampolineKeepsItsCodeAndIsNotHandedOutAgain) {
     void* variable = code_.Put(0x40, "B8 01 00 00 00 C3");
     ASSERT_EQ(0, HookTransactionBegin());
     ASSERT_EQ(0, HookAttach(&variable, reinterpret_cast<void*>(&ReturnsEight)));
     ASSERT_EQ(0, HookTransactionCommit());
-    const auto* used = static_cast<const Trampoline*>(variable);
+    auto* used = static_cast<Trampoline*>(variable);
+    const auto code = BytesAt(used->code, sizeof used->code);
 
     ASSERT_EQ(0, HookTransactionBegin());
     ASSERT_EQ(0, HookDetach(&variable, reinterpret_cast<void*>(&ReturnsEight)));
     ASSERT_EQ(0, HookTransactionCommit());
-    EXPECT_EQ(used, RegionOf(used)->freeList);
-    // All of it but the free-list link, which shares its place with the resume address.
-    EXPECT_EQ(std::vector<uint8_t>(offsetof(Trampoline, resume), 0),
-              BytesAt(used, offsetof(Trampoline, resume)));
     EXPECT_EQ(nullptr, used->replacement);
+    ASSERT_EQ(code, BytesAt(used->code, sizeof used->code));
+    EXPECT_EQ(1, As<IntFn>(used)());
+    for (const Trampoline* t = RegionOf(used)->freeList; t != nullptr; t = t->nextFree)
+        ASSERT_NE(used, t);
+
+    void* stale = used;
+    ASSERT_EQ(0, HookTransactionBegin());
+    EXPECT_EQ(ERROR_INVALID_BLOCK, HookDetach(&stale, reinterpret_cast<void*>(&ReturnsEight)))
+        << "detached already";
+    EXPECT_EQ(ERROR_INVALID_BLOCK, HookTransactionCommit());
 
     ASSERT_EQ(0, HookTransactionBegin());
     ASSERT_EQ(0, HookAttach(&variable, reinterpret_cast<void*>(&ReturnsEight)));
     ASSERT_EQ(0, HookTransactionCommit());
-    EXPECT_EQ(used, variable);
+    EXPECT_NE(static_cast<void*>(used), variable);
+    EXPECT_EQ(8, As<IntFn>(code_.base() + 0x40)());
+    EXPECT_EQ(1, As<IntFn>(used)()) << "the older trampoline still leads to the original code";
     ASSERT_EQ(0, HookTransactionBegin());
     ASSERT_EQ(0, HookDetach(&variable, reinterpret_cast<void*>(&ReturnsEight)));
     ASSERT_EQ(0, HookTransactionCommit());
 }
 
-TEST_F(Regions, AFullRegionGetsASuccessorAndFreedSlotsKeepTheCountBounded) {
+TEST_F(Regions, AFullRegionGetsASuccessorAndUncommittedSlotsKeepTheCountBounded) {
     constexpr size_t kPerRegion = kTrampolineSlots - kFirstTrampolineSlot;
     constexpr size_t kCount = kPerRegion + 55; // more than one region holds
     std::vector<void*> functions = MakeFunctions(kCount);
@@ -133,7 +144,13 @@ TEST_F(Regions, AFullRegionGetsASuccessorAndFreedSlotsKeepTheCountBounded) {
     for (size_t i = 0; i < kCount; i += 97)
         EXPECT_EQ(static_cast<int>(i), As<IntFn>(functions[i])());
 
-    // The same number again fits in what was freed.
+    EXPECT_EQ(freeBefore + added * kPerRegion - kCount, FreeTrampolineCount()) << "detached ones stay in use";
+
+    // An attach that was never committed gives its trampolines back: the same number again fits in them.
+    ASSERT_EQ(0, HookTransactionBegin());
+    for (void*& v : variables)
+        ASSERT_EQ(0, HookAttach(&v, reinterpret_cast<void*>(&ReturnsEight)));
+    ASSERT_EQ(0, HookTransactionAbort());
     const size_t regionsAfter = RegionCount();
     ASSERT_EQ(0, HookTransactionBegin());
     for (void*& v : variables)

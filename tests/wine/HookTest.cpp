@@ -1,6 +1,7 @@
 // Attaching and detaching hand-made functions: what is moved, what is refused, and the transaction rules.
 #include "HookTestSupport.h"
 #include "engine/intercept/Hooks.h"
+#include "framework/Handles.h"
 
 #include <gtest/gtest.h>
 
@@ -584,35 +585,124 @@ TEST_F(Hooks, PagesGetTheirProtectionBackWhenAMovedRangeCrossesIntoTheNext) {
         EXPECT_EQ(Hex(kAdd), BytesAt(f, 13));
 }
 
-// A thread calling the target all along sees the old or the new function, never a half-written entry.
+// Threads calling the targets all along see the old or the new function, never a half-written entry, at every
+// entry alignment; a thread stopped inside the moved instructions goes on from their other copy. Each commit
+// patches an entry at each alignment at once (committing is slow under Wine: the thread list takes
+// milliseconds).
 TEST_F(Hooks, CallsDuringRepeatedCommitsNeverSeeAHalfWrittenJump) {
-    uint8_t* target = code_.Put(0x40, "B8 01 00 00 00 C3"); // mov eax,1; ret: one instruction to move
-    void* variable = target;
+    // nop; nop; nop; xor eax,eax; inc eax; ret: four instructions moved, each a place to be stopped at.
+    const char* const kReturnsOne = "90 90 90 31 C0 FF C0 C3";
+    constexpr int kRounds = 40;
+    uint8_t* entries[8];
+    void* variables[8];
+    for (size_t offset = 0; offset < 8; ++offset)
+        variables[offset] = entries[offset] = code_.Put(0x100 + 0x20 * offset + offset, kReturnsOne);
     std::atomic<bool> stop{false};
-    std::atomic<long> calls{0}, wrong{0};
-    std::thread caller([&] {
-        const auto fn = As<IntFn>(target);
-        while (!stop.load(std::memory_order_relaxed)) {
-            const int r = fn();
-            if (r != 1 && r != 2)
-                wrong.fetch_add(1);
-            calls.fetch_add(1, std::memory_order_relaxed);
+    std::atomic<long long> originals{0}, replaced{0}, wrong{0};
+    const auto call = [&] {
+        for (size_t i = 0; !stop.load(std::memory_order_relaxed); ++i) {
+            const int r = As<IntFn>(entries[i % 8])();
+            (r == 1 ? originals : r == 2 ? replaced : wrong).fetch_add(1, std::memory_order_relaxed);
         }
-    });
+    };
+    std::thread callers[] = {std::thread(call), std::thread(call)};
     LONG failure = 0;
-    for (int i = 0; i < 8000 && failure == 0; ++i) {
-        failure = HookTransactionBegin();
-        failure = failure ? failure : HookAttach(&variable, reinterpret_cast<void*>(&ReturnsTwo));
-        failure = failure ? failure : HookTransactionCommit();
-        failure = failure ? failure : HookTransactionBegin();
-        failure = failure ? failure : HookDetach(&variable, reinterpret_cast<void*>(&ReturnsTwo));
-        failure = failure ? failure : HookTransactionCommit();
+    for (int i = 0; i < kRounds && failure == 0; ++i) {
+        for (bool attach : {true, false}) {
+            failure = failure ? failure : HookTransactionBegin();
+            for (void*& v : variables)
+                failure = failure ? failure
+                          : attach ? HookAttach(&v, reinterpret_cast<void*>(&ReturnsTwo))
+                                   : HookDetach(&v, reinterpret_cast<void*>(&ReturnsTwo));
+            failure = failure ? failure : HookTransactionCommit();
+        }
     }
     stop = true;
-    caller.join();
+    for (std::thread& caller : callers)
+        caller.join();
     EXPECT_EQ(0, failure);
+    for (uint8_t* entry : entries)
+        EXPECT_EQ(Hex(kReturnsOne), BytesAt(entry, 8));
     EXPECT_EQ(0, wrong.load());
-    EXPECT_GT(calls.load(), 0);
+    EXPECT_GT(originals.load(), 0);
+    EXPECT_GT(replaced.load(), 0);
+}
+
+DWORD WINAPI SpinUntilSet(void* flag) {
+    while (!static_cast<std::atomic<bool>*>(flag)->load())
+        YieldProcessor();
+    return 0;
+}
+
+// A thread stopped inside the moved instructions goes on from their copy after the attach, and from the
+// original again after the detach; one the caller leaves alone is not touched.
+TEST_F(Hooks, CommitMovesStoppedThreadsWithTheInstructionTheyWereAt) {
+#if defined(_WIN64)
+    // xor eax,eax; jz +10h, six bytes in the trampoline; nop: copied four bytes further than it was.
+    uint8_t* entry = code_.Put(0x40, "31 C0 74 10 90 90 90 90");
+    code_.Put(0x54, "B8 01 00 00 00 C3");
+    constexpr size_t kAt = 4, kCopyAt = 8;
+#else
+    uint8_t* entry = code_.Put(0x40, "90 90 90 31 C0 FF C0 C3");
+    constexpr size_t kAt = 3, kCopyAt = 3;
+#endif
+    void* variable = entry;
+    std::atomic<bool> stop{false};
+    UniqueHandle moved(::CreateThread(nullptr, 0, SpinUntilSet, &stop, 0, nullptr));
+    UniqueHandle left(::CreateThread(nullptr, 0, SpinUntilSet, &stop, 0, nullptr));
+    ASSERT_TRUE(moved && left);
+    // Both stay suspended by the test throughout; only their instruction pointers are looked at.
+    CONTEXT saved[2];
+    HANDLE threads[2] = {moved.get(), left.get()};
+    const auto ip = [](HANDLE thread) {
+        CONTEXT context{};
+        context.ContextFlags = CONTEXT_CONTROL;
+        ::GetThreadContext(thread, &context);
+#if defined(_WIN64)
+        return static_cast<uintptr_t>(context.Rip);
+#else
+        return static_cast<uintptr_t>(context.Eip);
+#endif
+    };
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(0u, ::SuspendThread(threads[i]));
+        saved[i].ContextFlags = CONTEXT_CONTROL;
+        ASSERT_TRUE(::GetThreadContext(threads[i], &saved[i]));
+        CONTEXT at = saved[i];
+#if defined(_WIN64)
+        at.Rip = reinterpret_cast<uintptr_t>(entry + kAt);
+#else
+        at.Eip = reinterpret_cast<uintptr_t>(entry + kAt);
+#endif
+        ASSERT_TRUE(::SetThreadContext(threads[i], &at));
+    }
+
+    ASSERT_EQ(0, HookTransactionBegin());
+    ASSERT_EQ(0, HookAttach(&variable, reinterpret_cast<void*>(&ReturnsTwo)));
+    ASSERT_EQ(0, HookTransactionLeaveThread(::GetThreadId(left.get())));
+    ASSERT_EQ(0, HookTransactionCommit());
+    auto* trampoline = static_cast<Trampoline*>(variable);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(trampoline->code + kCopyAt), ip(moved.get()));
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(entry + kAt), ip(left.get()));
+
+    ASSERT_EQ(0, HookTransactionBegin());
+    ASSERT_EQ(0, HookDetach(&variable, reinterpret_cast<void*>(&ReturnsTwo)));
+    ASSERT_EQ(0, HookTransactionCommit());
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(entry + kAt), ip(moved.get()));
+
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(::SetThreadContext(threads[i], &saved[i]));
+        EXPECT_EQ(1u, ::ResumeThread(threads[i])) << "resumed as often as the commits stopped it";
+    }
+    stop = true;
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForMultipleObjects(2, threads, TRUE, 10000));
+
+    ASSERT_EQ(0, HookTransactionBegin());
+    for (size_t i = 0; i < kMaxLeftThreads; ++i)
+        EXPECT_EQ(0, HookTransactionLeaveThread(::GetCurrentThreadId()));
+    EXPECT_EQ(ERROR_NOT_ENOUGH_MEMORY, HookTransactionLeaveThread(::GetCurrentThreadId()));
+    ASSERT_EQ(0, HookTransactionAbort());
+    EXPECT_EQ(ERROR_INVALID_OPERATION, HookTransactionLeaveThread(::GetCurrentThreadId()));
 }
 
 } // namespace

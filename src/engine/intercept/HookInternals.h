@@ -29,8 +29,12 @@ LONG LastErrorOr(LONG fallback);
 
 // A free trampoline within a rel32 jump's reach of `target`, filled with 0xCC; null when none can be had.
 Trampoline* AllocateTrampoline(const void* target);
-// Clears the trampoline to zeros and puts it back on its region's free list.
+// Clears the trampoline to zeros and puts it back on its region's free list; only for one that never was
+// reachable (an attach that was not committed).
 void FreeTrampoline(Trampoline* trampoline);
+// Ends a detached trampoline's use: its replacement is cleared, its code stays a way to the original code, and
+// the slot is never handed out again.
+void RetireTrampoline(Trampoline* trampoline);
 // True when `address` is the start of a trampoline slot in one of the regions.
 bool IsTrampolineSlot(const void* address);
 // Applies a page protection to every region.

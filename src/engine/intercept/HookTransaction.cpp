@@ -4,6 +4,8 @@
 #include "engine/intercept/InstructionCopier.h"
 #include "engine/intercept/InstructionCopier64.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -35,6 +37,22 @@ struct SavedProtection {
     DWORD nextPage = 0; // only for a range that crosses a page boundary
 };
 
+// Where each moved instruction starts: from the target's first byte and from the trampoline's code. Only
+// instructions that start within the first five bytes are moved, so there are at most five.
+struct MovedInstructions {
+    uint8_t count;
+    uint8_t source[kNearJumpSize];
+    uint8_t code[kNearJumpSize];
+
+    void Add(uint32_t sourceOffset, uint32_t codeOffset) {
+        source[count] = static_cast<uint8_t>(sourceOffset);
+        code[count] = static_cast<uint8_t>(codeOffset);
+        ++count;
+    }
+};
+
+constexpr uint8_t kNoInstruction = 0xFF;
+
 struct PendingOperation {
     PendingOperation* next;
     LONG isRemoval;
@@ -42,6 +60,7 @@ struct PendingOperation {
     uint8_t* target;
     Trampoline* trampoline;
     SavedProtection oldProtection;
+    MovedInstructions moved;
     bool restoreFailed; // a removal whose bytes could not be put back keeps its trampoline in use
 };
 
@@ -50,6 +69,8 @@ struct TransactionState {
     LONG pendingError;
     void** failedVariable;        // the variable whose operation set pendingError
     PendingOperation* operations; // newest first
+    DWORD leftThreads[kMaxLeftThreads];
+    size_t leftCount;
 };
 
 TransactionState g_state{};
@@ -143,7 +164,8 @@ bool ReadCodeQuad(uint64_t address, uint64_t& value, void*) {
 // the copier refuses, or a branch back into the bytes the patch overwrites) or ERROR_INVALID_HANDLE (more
 // than fits in front of the jump back).
 LONG MoveEntryInstructions(const uint8_t* target, const Trampoline* trampoline,
-                           uint8_t (&staged)[kStagingSize], uint32_t& moved, uint32_t& written) {
+                           uint8_t (&staged)[kStagingSize], uint32_t& moved, uint32_t& written,
+                           MovedInstructions& starts) {
     uint8_t source[kStagingSize];
     const size_t available = ReadableLength(target, sizeof source);
     std::memcpy(source, target, available);
@@ -158,6 +180,7 @@ LONG MoveEntryInstructions(const uint8_t* target, const Trampoline* trampoline,
 
     moved = 0;
     written = 0;
+    starts.count = 0;
     while (moved < kNearJumpSize) {
 #if defined(_WIN64)
         const CopiedInstruction64 copied = CopyInstruction64(
@@ -178,6 +201,7 @@ LONG MoveEntryInstructions(const uint8_t* target, const Trampoline* trampoline,
         if (copied.length == 0) // a branch that no longer reaches, no room, or the readable code ended
             break;
         const uint8_t* instruction = source + moved;
+        starts.Add(moved, written);
         moved += sourceLength;
         written += copied.length;
         if (EndsFunction(instruction, sourceLength))
@@ -272,6 +296,247 @@ bool ApplyRemoval(const PendingOperation& op) {
 }
 #endif
 
+#if defined(_WIN64)
+void KeepMovedInstructions(Trampoline& trampoline, const MovedInstructions& starts) {
+    std::memset(trampoline.codeOffsets, kNoInstruction, sizeof trampoline.codeOffsets);
+    for (uint8_t i = 0; i < starts.count; ++i)
+        trampoline.codeOffsets[starts.source[i]] = starts.code[i];
+}
+
+MovedInstructions MovedInstructionsOf(const Trampoline& trampoline) {
+    MovedInstructions starts{};
+    for (uint32_t offset = 0; offset < kNearJumpSize && offset < trampoline.movedLength; ++offset) {
+        if (trampoline.codeOffsets[offset] < kTrampolineCodeSize)
+            starts.Add(offset, trampoline.codeOffsets[offset]);
+    }
+    return starts;
+}
+#else
+// The 32-bit record has no room for the starts; the moved instructions kept their lengths, so decoding the
+// trampoline's code finds them.
+MovedInstructions MovedInstructionsOf(const Trampoline& trampoline) {
+    MovedInstructions starts{};
+    const auto address = reinterpret_cast<uint32_t>(trampoline.code);
+    uint32_t offset = 0;
+    while (offset < trampoline.movedLength && offset < kNearJumpSize) {
+        const CopiedInstruction measured = MeasureInstruction(trampoline.code + offset,
+                                                              trampoline.movedLength - offset, address + offset);
+        if (measured.length == 0)
+            break;
+        starts.Add(offset, offset);
+        offset += measured.length;
+    }
+    return starts;
+}
+#endif
+
+// Where a thread stopped at `ip` must go on once the operation's code is written: from the target's moved
+// instructions to their copies on attach, and back on removal. Anything else, an address between
+// instructions included, stays: a detached trampoline remains a valid path to the original code.
+uintptr_t RelocatedInstruction(const PendingOperation& op, uintptr_t ip) {
+    const MovedInstructions& starts = op.moved;
+    if (!op.isRemoval) {
+        const uintptr_t offset = ip - reinterpret_cast<uintptr_t>(op.target);
+        for (uint8_t i = 0; offset < op.trampoline->movedLength && i < starts.count; ++i) {
+            if (starts.source[i] == offset)
+                return reinterpret_cast<uintptr_t>(op.trampoline->code) + starts.code[i];
+        }
+    } else if (!op.restoreFailed) {
+        const uintptr_t offset = ip - reinterpret_cast<uintptr_t>(op.trampoline->code);
+        for (uint8_t i = 0; offset < kTrampolineCodeSize && i < starts.count; ++i) {
+            if (starts.code[i] == offset)
+                return reinterpret_cast<uintptr_t>(op.target) + starts.source[i];
+        }
+    }
+    return ip;
+}
+
+// A snapshot of the system's threads. Under Wine one takes milliseconds (it lists every process), so a commit
+// takes as few as it can.
+class ScopedSnapshot {
+public:
+    ScopedSnapshot() = default;
+    ~ScopedSnapshot() { Close(); }
+    ScopedSnapshot(const ScopedSnapshot&) = delete;
+    ScopedSnapshot& operator=(const ScopedSnapshot&) = delete;
+
+    void Take() {
+        Close();
+        handle_ = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    }
+    void Close() {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            ::CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+    }
+
+    // Calls visit(threadId) for every thread of this process in the snapshot; false when none could be taken.
+    template <typename Visit> bool ForEachThread(Visit visit) const {
+        if (handle_ == INVALID_HANDLE_VALUE)
+            return false;
+        const DWORD process = ::GetCurrentProcessId();
+        THREADENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = ::Thread32First(handle_, &entry); more; more = ::Thread32Next(handle_, &entry)) {
+            if (entry.th32OwnerProcessID == process)
+                visit(entry.th32ThreadID);
+            entry.dwSize = sizeof entry;
+        }
+        return true;
+    }
+
+private:
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
+uintptr_t InstructionPointer(const CONTEXT& context) {
+#if defined(_WIN64)
+    return context.Rip;
+#else
+    return context.Eip;
+#endif
+}
+
+void SetInstructionPointer(CONTEXT& context, uintptr_t ip) {
+#if defined(_WIN64)
+    context.Rip = ip;
+#else
+    context.Eip = static_cast<DWORD>(ip);
+#endif
+}
+
+// The process's other threads, stopped while a commit writes code. A thread stopped anywhere may hold the heap's
+// lock, so everything is allocated before the first one stops and nothing until they all run again. The
+// committing thread holds the process heap's lock itself meanwhile: no stopped thread can hold it then, and the
+// toolhelp snapshots taken while threads are stopped may allocate from that heap.
+//
+// A thread that cannot be opened or stopped is left running. In its own process a thread is refused these
+// rights only when it is ending (or gone), and an ending thread no longer runs the code of loaded modules.
+class StoppedThreads {
+public:
+    StoppedThreads() = default;
+    ~StoppedThreads() { Resume(); }
+    StoppedThreads(const StoppedThreads&) = delete;
+    StoppedThreads& operator=(const StoppedThreads&) = delete;
+
+    // Room for the threads there are now and a margin for those that start meanwhile; false when out of memory.
+    bool Reserve(size_t atLeast) {
+        size_t now = 0;
+        snapshot_.Take(); // also the first round of Stop
+        snapshot_.ForEachThread([&](DWORD) { ++now; });
+        const size_t capacity = std::max(atLeast, 2 * now + kMargin);
+        threads_.reset(new (std::nothrow) Stopped[capacity]);
+        capacity_ = threads_ ? capacity : 0;
+        return threads_ != nullptr;
+    }
+    size_t Capacity() const { return capacity_; }
+
+    // Stops every thread of the process but the caller and the left ones. False, with every thread running
+    // again, when more threads turned up than there is room for.
+    bool Stop(const DWORD* left, size_t leftCount) {
+        heapLocked_ = ::HeapLock(::GetProcessHeap()) != FALSE;
+        const DWORD self = ::GetCurrentThreadId();
+        bool full = false;
+        // A thread that was still running during one snapshot may have started another, which the next one
+        // shows; stopped threads start none, so the rounds end.
+        for (int round = 0; round < kMaxRounds && !full; ++round) {
+            bool added = false;
+            if (round > 0)
+                snapshot_.Take();
+            snapshot_.ForEachThread([&](DWORD id) {
+                if (full || id == self || std::find(left, left + leftCount, id) != left + leftCount || Holds(id))
+                    return;
+                if (count_ == capacity_) {
+                    full = true;
+                    return;
+                }
+                HANDLE thread = ::OpenThread(kAccess, FALSE, id);
+                if (thread == nullptr)
+                    return;
+                if (::SuspendThread(thread) == static_cast<DWORD>(-1)) {
+                    ::CloseHandle(thread);
+                    return;
+                }
+                threads_[count_++] = Stopped{thread, id, false, 0};
+                added = true;
+            });
+            if (!added || !heapLocked_)
+                break;
+        }
+        snapshot_.Close();
+        if (full) {
+            Resume();
+            return false;
+        }
+        // A thread stops some time after it is told to; reading its context waits until it has.
+        for (size_t i = 0; i < count_; ++i) {
+            CONTEXT context{};
+            context.ContextFlags = CONTEXT_CONTROL;
+            if (::GetThreadContext(threads_[i].handle, &context)) {
+                threads_[i].ip = InstructionPointer(context);
+                threads_[i].ipKnown = true;
+            }
+        }
+        return true;
+    }
+
+    void MoveThreadsOf(const PendingOperation& op) {
+        for (size_t i = 0; i < count_; ++i) {
+            Stopped& thread = threads_[i];
+            if (!thread.ipKnown)
+                continue;
+            const uintptr_t to = RelocatedInstruction(op, thread.ip);
+            if (to == thread.ip)
+                continue;
+            CONTEXT context{};
+            context.ContextFlags = CONTEXT_CONTROL;
+            if (!::GetThreadContext(thread.handle, &context) || InstructionPointer(context) != thread.ip)
+                continue;
+            SetInstructionPointer(context, to);
+            if (::SetThreadContext(thread.handle, &context))
+                thread.ip = to;
+        }
+    }
+
+    void Resume() {
+        for (size_t i = 0; i < count_; ++i) {
+            ::ResumeThread(threads_[i].handle);
+            ::CloseHandle(threads_[i].handle);
+        }
+        count_ = 0;
+        if (heapLocked_)
+            ::HeapUnlock(::GetProcessHeap());
+        heapLocked_ = false;
+    }
+
+private:
+    static constexpr DWORD kAccess =
+        THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT | THREAD_SET_CONTEXT | THREAD_QUERY_INFORMATION;
+    static constexpr size_t kMargin = 16;
+    static constexpr int kMaxRounds = 8;
+
+    struct Stopped {
+        HANDLE handle;
+        DWORD id;
+        bool ipKnown;
+        uintptr_t ip;
+    };
+
+    bool Holds(DWORD id) const {
+        for (size_t i = 0; i < count_; ++i) {
+            if (threads_[i].id == id)
+                return true;
+        }
+        return false;
+    }
+
+    ScopedSnapshot snapshot_;
+    std::unique_ptr<Stopped[]> threads_;
+    size_t capacity_ = 0;
+    size_t count_ = 0;
+    bool heapLocked_ = false;
+};
+
 size_t BytesInFirstPage(const uint8_t* at, size_t length) {
     const size_t room = kPageSize - (reinterpret_cast<uintptr_t>(at) & (kPageSize - 1));
     return std::min(length, room);
@@ -354,7 +619,17 @@ LONG HookTransactionBegin() {
     g_state.pendingError = NO_ERROR;
     g_state.failedVariable = nullptr;
     g_state.operations = nullptr;
+    g_state.leftCount = 0;
     hooks::ProtectRegions(PAGE_EXECUTE_READWRITE);
+    return NO_ERROR;
+}
+
+LONG HookTransactionLeaveThread(DWORD threadId) {
+    if (!CallerOwnsTransaction())
+        return ERROR_INVALID_OPERATION;
+    if (g_state.leftCount == kMaxLeftThreads)
+        return ERROR_NOT_ENOUGH_MEMORY;
+    g_state.leftThreads[g_state.leftCount++] = threadId;
     return NO_ERROR;
 }
 
@@ -383,7 +658,8 @@ LONG HookAttach(void** variable, void* replacement) {
     uint8_t staged[kStagingSize];
     uint32_t moved = 0;
     uint32_t written = 0;
-    if (const LONG error = MoveEntryInstructions(target, &trampoline, staged, moved, written);
+    MovedInstructions starts{};
+    if (const LONG error = MoveEntryInstructions(target, &trampoline, staged, moved, written, starts);
         error != NO_ERROR)
         return SetPending(error, variable);
 
@@ -396,6 +672,7 @@ LONG HookAttach(void** variable, void* replacement) {
     std::memcpy(trampoline.original, target, moved);
     std::memcpy(trampoline.relay, kRelayJump, sizeof kRelayJump);
     std::memcpy(trampoline.relay + sizeof kRelayJump, &detour, sizeof detour);
+    KeepMovedInstructions(trampoline, starts);
 #endif
 
     SavedProtection oldProtection;
@@ -411,6 +688,7 @@ LONG HookAttach(void** variable, void* replacement) {
     op->target = target;
     op->trampoline = lease.release();
     op->oldProtection = oldProtection;
+    op->moved = starts;
     Queue(op.release());
     return NO_ERROR;
 }
@@ -428,12 +706,13 @@ LONG HookDetach(void** variable, void* replacement) {
     if (!op)
         return SetPending(ERROR_NOT_ENOUGH_MEMORY, variable);
 
-    // Anything but one of our trampolines, in use and not already being detached, would be read as one.
+    // Anything but one of our trampolines, in use and not already being detached, would be read as one. A
+    // detached one keeps its code but has no replacement.
     auto* trampoline = static_cast<Trampoline*>(*variable);
     if (!hooks::IsTrampolineSlot(trampoline) || AlreadyQueued(trampoline))
         return SetPending(ERROR_INVALID_BLOCK, variable);
     const uint32_t moved = trampoline->movedLength;
-    if (moved == 0 || moved > kDetachableLength ||
+    if (moved == 0 || moved > kDetachableLength || trampoline->replacement == nullptr ||
         trampoline->replacement != HookCodeFromPointer(replacement))
         return SetPending(ERROR_INVALID_BLOCK, variable);
     uint8_t* target = trampoline->resume - moved;
@@ -447,6 +726,7 @@ LONG HookDetach(void** variable, void* replacement) {
     op->target = target;
     op->trampoline = trampoline;
     op->oldProtection = oldProtection;
+    op->moved = MovedInstructionsOf(*trampoline);
     Queue(op.release());
     return NO_ERROR;
 }
@@ -465,7 +745,19 @@ LONG HookTransactionCommit(void*** failedVariable) {
         return error;
     }
 
+    StoppedThreads stopped;
+    if (g_state.operations != nullptr) {
+        bool ready = stopped.Reserve(0);
+        while (ready && !stopped.Stop(g_state.leftThreads, g_state.leftCount))
+            ready = stopped.Reserve(2 * stopped.Capacity());
+        if (!ready) {
+            AbortOwnedTransaction();
+            return ERROR_NOT_ENOUGH_MEMORY;
+        }
+    }
+
     // Each variable changes only together with its code, so a call through it reaches the function as it was.
+    // Nothing here may allocate: other threads are stopped.
     for (PendingOperation* op = g_state.operations; op != nullptr; op = op->next) {
         if (op->isRemoval) {
             if (ApplyRemoval(*op)) {
@@ -478,14 +770,16 @@ LONG HookTransactionCommit(void*** failedVariable) {
             ApplyAttach(*op);
             *op->variable = op->trampoline;
         }
+        stopped.MoveThreadsOf(*op);
     }
+    stopped.Resume();
 
     for (PendingOperation* op = g_state.operations; op != nullptr;) {
         PendingOperation* next = op->next;
         RestoreProtection(*op);
         ::FlushInstructionCache(::GetCurrentProcess(), op->target, op->trampoline->movedLength);
         if (op->isRemoval && !op->restoreFailed)
-            hooks::FreeTrampoline(op->trampoline);
+            hooks::RetireTrampoline(op->trampoline);
         delete op;
         op = next;
     }

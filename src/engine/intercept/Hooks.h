@@ -29,12 +29,15 @@ struct Trampoline {
     uint8_t relay[kRelaySize];
     uint8_t original[kMaxMovedBytes]; // the target's first bytes as they were
     uint8_t movedLength;
-    uint8_t reserved[7];
+    // For each of the target's first five bytes that starts a moved instruction, where its copy starts in
+    // `code`; 0xFF for the others. A thread stopped inside either copy is moved to the other with it.
+    uint8_t codeOffsets[kNearJumpSize];
+    uint8_t reserved[2];
     union {
-        uint8_t* resume;      // target + movedLength while in use
+        uint8_t* resume;      // target + movedLength while in use and after detach
         Trampoline* nextFree; // link of the region's free list while free
     };
-    void* replacement;
+    void* replacement; // null once detached
 };
 static_assert(sizeof(Trampoline) == 128);
 inline constexpr size_t kFirstTrampolineSlot = 1;
@@ -43,14 +46,15 @@ inline constexpr size_t kTrampolineCodeSize = 23;
 inline constexpr size_t kMaxMovedBytes = 18; // leaves room for the jump back in the code area
 
 // One moved prologue: the relocated instructions, a jump back to the first instruction not moved, 0xCC after.
+// Every moved instruction keeps its length, so it starts at the same offset in `code` as in the target.
 struct Trampoline {
     uint8_t code[kTrampolineCodeSize];
     uint8_t movedLength;
     union {
-        uint8_t* resume;      // target + movedLength while in use
+        uint8_t* resume;      // target + movedLength while in use and after detach
         Trampoline* nextFree; // link of the region's free list while free
     };
-    void* replacement;
+    void* replacement; // null once detached
 };
 static_assert(sizeof(Trampoline) == 32);
 static_assert(offsetof(Trampoline, movedLength) == 23 && offsetof(Trampoline, resume) == 24 &&
@@ -62,8 +66,9 @@ inline constexpr uint32_t kTrampolineRegionSignature = 0x52727464; // "dtrR" in 
 inline constexpr size_t kTrampolineRegionSize = 0x10000;
 inline constexpr size_t kTrampolineSlots = kTrampolineRegionSize / sizeof(Trampoline); // slot 0 is the header
 
-// The header in slot 0 of a 64 KiB block of trampolines. Regions are never released, so a trampoline stays
-// executable for as long as some thread may still be running in it.
+// The header in slot 0 of a 64 KiB block of trampolines. Regions are never released, and a detached
+// trampoline keeps its code and is never handed out again: a thread still running in it, or a replacement
+// that read the trampoline's address just before the detach, goes on to the original code.
 struct TrampolineRegion {
     uint32_t signature;
     TrampolineRegion* next;
@@ -77,7 +82,14 @@ LONG HookTransactionBegin();
 LONG HookAttach(void** variable, void* replacement);
 // variable: as given to the attach; after commit it holds the target again.
 LONG HookDetach(void** variable, void* replacement);
-// failedVariable, when given, receives the variable that caused the returned failure (null on success).
+// Commit stops every other thread of the process while it writes, and moves a thread stopped inside moved
+// instructions to the same instruction in their new place. A thread named here is left running and never
+// moved: the caller vouches that it is not executing any target's first bytes. At most kMaxLeftThreads per
+// transaction (ERROR_NOT_ENOUGH_MEMORY beyond).
+LONG HookTransactionLeaveThread(DWORD threadId);
+inline constexpr size_t kMaxLeftThreads = 8;
+// failedVariable, when given, receives the variable that caused the returned failure (null on success, and
+// on ERROR_NOT_ENOUGH_MEMORY when the list of threads to stop could not be allocated; nothing is changed then).
 LONG HookTransactionCommit(void*** failedVariable = nullptr);
 LONG HookTransactionAbort();
 

@@ -170,6 +170,10 @@ void FreeTrampoline(Trampoline* trampoline) {
     region->freeList = trampoline;
 }
 
+void RetireTrampoline(Trampoline* trampoline) {
+    trampoline->replacement = nullptr;
+}
+
 bool IsTrampolineSlot(const void* address) {
     const TrampolineRegion* owner = RegionOf(address);
     const uintptr_t offset = reinterpret_cast<uintptr_t>(address) - reinterpret_cast<uintptr_t>(owner);
