@@ -10,7 +10,9 @@ foreach(test ${MOVALENT_E2E_TESTS})
     get_filename_component(name ${test} NAME_WE)
     movalent_add_gtest(e2e_${name} SOURCES ${test} res/movalent.rc LIBS movalent_e2e_harness movalent_core)
     add_dependencies(e2e_${name} Movalent english_lang)
-    set_tests_properties(e2e_${name} PROPERTIES RESOURCE_LOCK user_settings)
+    # They type and click into the program's windows: a window another test opens meanwhile on the same desktop
+    # would take the keyboard, so nothing runs beside them.
+    set_tests_properties(e2e_${name} PROPERTIES RESOURCE_LOCK user_settings RUN_SERIAL TRUE)
     standin_use(e2e_${name})
 endforeach()
 

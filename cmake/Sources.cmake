@@ -104,6 +104,7 @@ set(MOVALENT_WINDOWS_SOURCES
     src/mainframe/MainFrameRibbon.cpp
     src/mainframe/MyMFCRibbonBar.cpp
     src/mainframe/MyMFCRibbonButton.cpp
+    src/tabs/AcceleratorPost.cpp
     src/tabs/DialogFMX.cpp
     src/tabs/ContainerFontCache.cpp
     src/tabs/DialogWBContainer.cpp

@@ -10,6 +10,12 @@ endif()
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res")
 add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0800 NOMINMAX)
+# The questions the end-to-end tests ask the running program (framework/QueryMessages.h). A build for users
+# leaves them out.
+option(MOVALENT_TEST_HOOKS "Answer the tests' questions about what the windows show" ON)
+if(MOVALENT_TEST_HOOKS)
+    add_compile_definitions(MOVALENT_TEST_HOOKS)
+endif()
 add_compile_options(-Wall -Wextra)
 add_link_options(-static -static-libgcc -static-libstdc++)
 include_directories(${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/res)

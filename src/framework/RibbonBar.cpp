@@ -1,6 +1,6 @@
 #include "framework/RibbonBar.h"
 
-#include "app/InternalMessages.h"
+#include "framework/QueryMessages.h"
 #include "framework/Application.h"
 #include "framework/ResourceStrings.h"
 #include "framework/RibbonMetrics.h"
@@ -21,10 +21,12 @@ constexpr wchar_t kMinimizedValue[] = L"RibbonMinimized";
 constexpr UINT_PTR kPeekTimer = 1;
 constexpr UINT kPeekInterval = 100;
 
+#if defined(MOVALENT_TEST_HOOKS)
 UINT QueryRibbonMessage() {
     static const UINT message = ::RegisterWindowMessageW(kQueryRibbonMessageName);
     return message;
 }
+#endif
 
 UniqueGdiObject MakeRibbonFont() {
     NONCLIENTMETRICSW metrics = {};
@@ -531,13 +533,18 @@ LRESULT RibbonBar::OnQuery(WPARAM wParam, LPARAM lParam) {
             return quickAccess_[argument - kRibbonQuickAccessElement].get();
         return FindById(static_cast<int>(argument));
     };
+    // The asker names a window of its own; whatever else lParam holds, nothing is written through it.
     auto answer = [&](const std::wstring& text) -> LRESULT {
-        if (!lParam)
+        const auto reply = reinterpret_cast<HWND>(lParam);
+        if (!reply || !::IsWindow(reply))
             return 0;
-        auto* buffer = reinterpret_cast<wchar_t*>(lParam);
-        size_t length = std::min<size_t>(text.size(), kRibbonQueryTextSize - 1);
-        std::copy_n(text.begin(), length, buffer);
-        buffer[length] = L'\0';
+        const size_t length = std::min<size_t>(text.size(), kRibbonQueryTextSize - 1);
+        COPYDATASTRUCT data = {question, static_cast<DWORD>(length * sizeof(wchar_t)),
+                               const_cast<wchar_t*>(text.data())};
+        DWORD_PTR ignored = 0;
+        if (!::SendMessageTimeoutW(reply, WM_COPYDATA, reinterpret_cast<WPARAM>(Handle()),
+                                   reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 2000, &ignored))
+            return 0;
         return static_cast<LRESULT>(length);
     };
     switch (question) {
@@ -632,8 +639,10 @@ LRESULT RibbonBar::OnNotify(const NMHDR& header) {
 }
 
 LRESULT RibbonBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+#if defined(MOVALENT_TEST_HOOKS)
     if (message == QueryRibbonMessage())
         return OnQuery(wParam, lParam);
+#endif
     const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (message) {
     case WM_PAINT: {

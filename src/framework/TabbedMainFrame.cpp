@@ -1,6 +1,6 @@
 #include "framework/TabbedMainFrame.h"
 
-#include "app/InternalMessages.h"
+#include "framework/QueryMessages.h"
 #include "framework/Application.h"
 #include "framework/ChildFrame.h"
 #include "framework/Document.h"
@@ -24,10 +24,12 @@ bool HasVisibleStyle(HWND hwnd) {
     return (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
+#if defined(MOVALENT_TEST_HOOKS)
 UINT QueryCommandStateMessage() {
     static const UINT message = ::RegisterWindowMessageW(kQueryCommandStateMessageName);
     return message;
 }
+#endif
 
 } // namespace
 
@@ -351,8 +353,10 @@ void TabbedMainFrame::OnClose() {
 }
 
 LRESULT TabbedMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+#if defined(MOVALENT_TEST_HOOKS)
     if (message == QueryCommandStateMessage())
         return static_cast<LRESULT>(RouteCommandState(static_cast<unsigned>(wParam)).Bits());
+#endif
     switch (message) {
     case WM_CREATE:
         return OnCreate(*reinterpret_cast<CREATESTRUCTW*>(lParam));

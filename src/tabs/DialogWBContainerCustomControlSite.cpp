@@ -3,6 +3,7 @@
 #include "app/MovalentApp.h"
 #include "app/Settings.h"
 #include "framework/UiThread.h"
+#include "tabs/AcceleratorPost.h"
 
 namespace movalent {
 
@@ -110,7 +111,7 @@ HRESULT CDialogWBContainerCustomControlSite::XDocHostUIHandler::TranslateAcceler
     CMovalentApp* app = CMovalentApp::Get();
     HACCEL table = app ? app->Accelerators() : nullptr;
     HWND window = AcceleratorWindow();
-    if (msg && table && window && ::TranslateAcceleratorW(window, table, msg))
+    if (msg && TranslateAcceleratorForWindow(window, table, *msg))
         return S_OK; // the engine drops the key
     return S_FALSE;
 }

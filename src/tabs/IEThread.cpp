@@ -3,6 +3,7 @@
 #include "app/InternalMessages.h"
 #include "app/MovalentApp.h"
 #include "engine/EngineLoader.h"
+#include "tabs/AcceleratorPost.h"
 #include "framework/MessageBox.h"
 #include "resource.h"
 #include "app/LanguageTable.h"
@@ -92,8 +93,7 @@ int CIEThread::ExitInstance() {
 bool CIEThread::PreTranslateMessage(MSG& msg) {
     CMovalentApp* app = CMovalentApp::Get();
     HWND main = MainWindowHandle();
-    if (msg.hwnd && app && app->Accelerators() && main &&
-        ::TranslateAcceleratorW(main, app->Accelerators(), &msg))
+    if (msg.hwnd && app && TranslateAcceleratorForWindow(main, app->Accelerators(), msg))
         return true;
     // F10 in the page takes the keyboard to the ribbon; Alt with a letter stays the page's (its access keys).
     if (main && msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F10 && ::GetKeyState(VK_SHIFT) >= 0) {

@@ -218,6 +218,24 @@ TEST_F(BrowserTab, KeysTypedInsideThePageReachTheMainWindow) {
     EXPECT_EQ(0, program.Close());
 }
 
+// Close all from inside a page: the browser thread hands the command on without waiting for it, so closing every
+// tab, its own included, does not wait out the 10-second limit for the thread that pressed the keys.
+TEST_F(BrowserTab, CloseAllFromInsideAPageClosesEveryTabAtOnce) {
+    std::wstring a = pages.WritePage(L"a.html", "A");
+    std::wstring b = pages.WritePage(L"b.html", "B");
+    Program program;
+    ASSERT_TRUE(program.Start(WithEngines({L"-ie6", a, L"-ie7", b}))) << program.StartError();
+    ASSERT_TRUE(WaitForTabs(program, 2));
+    ASSERT_TRUE(Program::WaitFor([&] { return TabWithTitle(program, L"A") && TabWithTitle(program, L"B"); }));
+    program.PressKeys({VK_MENU, 'D'});
+    ::Sleep(200);
+    const ULONGLONG start = ::GetTickCount64();
+    program.PressKeys({VK_CONTROL, VK_MENU, 'W'});
+    EXPECT_TRUE(WaitForTabs(program, 0, std::chrono::milliseconds(20000)));
+    EXPECT_LT(::GetTickCount64() - start, 5000u) << "the main window waited for the thread that sent the command";
+    EXPECT_EQ(0, program.Close());
+}
+
 TEST_F(BrowserTab, ContainerCoversTheViewAfterEveryResize) {
     std::wstring page = pages.WritePage(L"size.html", "Size");
     Program program;

@@ -6,7 +6,7 @@
 #include "ProgramHarness.h"
 #include "RibbonInspection.h"
 #include "TabInspection.h"
-#include "app/InternalMessages.h"
+#include "framework/QueryMessages.h"
 #include "resource.h"
 #include "standin/StandInTestSupport.h"
 
@@ -75,6 +75,24 @@ protected:
 };
 
 // What is on it.
+
+// The questions are answered to a window the asker names: an address passed in their place is never written to.
+TEST_F(Ribbon, AQuestionCarryingAnAddressWritesNothingThere) {
+    Program program;
+    ASSERT_TRUE(program.Start(WithEngines())) << program.StartError();
+    RibbonDriver ribbon(program);
+    ASSERT_TRUE(ribbon.Ready());
+    const UINT query = ::RegisterWindowMessageW(movalent::kQueryRibbonMessageName);
+    for (LPARAM address : {LPARAM{0x10}, reinterpret_cast<LPARAM>(&program)}) {
+        DWORD_PTR answer = 1;
+        ::SendMessageTimeoutW(ribbon.Handle(), query, MAKEWPARAM(movalent::kRibbonCategoryName, 0), address,
+                              SMTO_ABORTIFHUNG, 5000, &answer);
+        EXPECT_EQ(0u, answer);
+    }
+    EXPECT_TRUE(program.Running());
+    EXPECT_EQ(L"&Home", ribbon.AskText(movalent::kRibbonCategoryName, 0)) << "a window of the asker gets the text";
+    EXPECT_EQ(0, program.Close());
+}
 
 TEST_F(Ribbon, ShowsItsCategoriesPanelsAndLabels) {
     Program program;

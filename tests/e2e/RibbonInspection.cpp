@@ -1,6 +1,6 @@
 #include "RibbonInspection.h"
 
-#include "app/InternalMessages.h"
+#include "framework/QueryMessages.h"
 
 #include <fstream>
 #include <iterator>
@@ -39,6 +39,17 @@ BOOL CALLBACK MatchMenu(HWND hwnd, LPARAM param) {
     return FALSE;
 }
 
+LRESULT CALLBACK ReceiveAnswer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA) {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        auto* answer = reinterpret_cast<std::wstring*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (answer && data && data->lpData)
+            answer->assign(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+        return TRUE;
+    }
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
 } // namespace
 
 RibbonDriver::RibbonDriver(const Program& program) : program_(program) {
@@ -47,22 +58,19 @@ RibbonDriver::RibbonDriver(const Program& program) : program_(program) {
         bar_ = ::FindWindowExW(program.MainWindow(), nullptr, L"MovalentRibbonBar", nullptr);
         return bar_ != nullptr;
     });
-    process_ =
-        ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, program.ProcessId());
-    if (process_)
-        buffer_ =
-            static_cast<wchar_t*>(::VirtualAllocEx(process_, nullptr, kRibbonQueryTextSize * sizeof(wchar_t),
-                                                   MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    reply_ = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    if (reply_) {
+        ::SetWindowLongPtrW(reply_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&answer_));
+        ::SetWindowLongPtrW(reply_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ReceiveAnswer));
+    }
     // The bar answers once the frame has finished building it and its thread takes messages again.
     if (bar_)
         Program::WaitFor([&] { return Ask(kRibbonCategoryCount) > 0; });
 }
 
 RibbonDriver::~RibbonDriver() {
-    if (buffer_ && program_.Running())
-        ::VirtualFreeEx(process_, buffer_, 0, MEM_RELEASE);
-    if (process_)
-        ::CloseHandle(process_);
+    if (reply_)
+        ::DestroyWindow(reply_);
 }
 
 LRESULT RibbonDriver::Ask(unsigned question, unsigned argument) const {
@@ -76,18 +84,13 @@ LRESULT RibbonDriver::Ask(unsigned question, unsigned argument) const {
 std::wstring RibbonDriver::AskText(unsigned question, unsigned argument) const {
     if (!Ready())
         return L"";
-    const wchar_t nothing = L'\0';
-    ::WriteProcessMemory(process_, buffer_, &nothing, sizeof(nothing), nullptr);
+    // The ribbon sends the text to the reply window while this thread waits for its answer.
+    answer_.clear();
     DWORD_PTR length = 0;
-    if (!::SendMessageTimeoutW(bar_, QueryMessage(), MAKEWPARAM(question, argument),
-                               reinterpret_cast<LPARAM>(buffer_), SMTO_ABORTIFHUNG, 5000, &length))
+    if (!::SendMessageTimeoutW(bar_, QueryMessage(), MAKEWPARAM(question, argument), reinterpret_cast<LPARAM>(reply_),
+                               SMTO_ABORTIFHUNG, 5000, &length))
         return L"";
-    std::wstring text(kRibbonQueryTextSize, L'\0');
-    SIZE_T read = 0;
-    if (!::ReadProcessMemory(process_, buffer_, text.data(), text.size() * sizeof(wchar_t), &read))
-        return L"";
-    text.resize(wcsnlen(text.c_str(), kRibbonQueryTextSize));
-    return text;
+    return answer_;
 }
 
 POINT RibbonDriver::ElementPoint(unsigned element) const {

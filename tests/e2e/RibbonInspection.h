@@ -20,11 +20,11 @@ public:
     RibbonDriver& operator=(const RibbonDriver&) = delete;
     ~RibbonDriver();
 
-    // False when the program shows no ribbon window or its memory cannot be reached.
-    bool Ready() const { return bar_ && buffer_; }
+    // False when the program shows no ribbon window or no window for the answers could be made.
+    bool Ready() const { return bar_ && reply_; }
     HWND Handle() const { return bar_; }
 
-    // One question of the query message; text questions come back through a buffer in the program.
+    // One question of the query message; text questions come back to a window of this process.
     LRESULT Ask(unsigned question, unsigned argument = 0) const;
     std::wstring AskText(unsigned question, unsigned argument = 0) const;
 
@@ -75,8 +75,8 @@ private:
 
     const Program& program_;
     HWND bar_ = nullptr;
-    HANDLE process_ = nullptr;
-    wchar_t* buffer_ = nullptr; // in the program's memory
+    HWND reply_ = nullptr; // receives the text answers (WM_COPYDATA)
+    mutable std::wstring answer_;
 };
 
 // The texts of a language file as the program reads it (UTF-16 with byte-order mark, "id:text" lines).

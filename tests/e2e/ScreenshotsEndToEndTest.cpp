@@ -7,7 +7,7 @@
 #include "Screenshot.h"
 #include "StandInWindows.h"
 #include "TabInspection.h"
-#include "app/InternalMessages.h"
+#include "framework/QueryMessages.h"
 #include "mainframe/LookColours.h"
 #include "resource.h"
 #include "standin/StandInTestSupport.h"

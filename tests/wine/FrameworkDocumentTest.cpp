@@ -1,6 +1,7 @@
 // The framework's documents, templates, tabs and command routing, with real windows.
 #include "FrameworkTestSupport.h"
 #include "app/InternalMessages.h"
+#include "framework/QueryMessages.h"
 #include "framework/Application.h"
 #include "framework/ChildFrame.h"
 #include "framework/Document.h"

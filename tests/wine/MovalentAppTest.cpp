@@ -2,6 +2,7 @@
 #include "FrameworkTestSupport.h"
 #include "app/AboutDlg.h"
 #include "app/InternalMessages.h"
+#include "framework/QueryMessages.h"
 #include "app/Localisation.h"
 #include "app/MakerAddresses.h"
 #include "app/MovalentApp.h"
