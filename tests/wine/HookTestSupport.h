@@ -1,6 +1,7 @@
 #pragma once
 // Helpers for the interception tests: code written into executable memory, and a guard that never leaves a
 // transaction open when a test stops early.
+#include "../unit/HexBytes.h"
 #include "engine/intercept/Hooks.h"
 
 #include <cstdint>
@@ -11,14 +12,7 @@
 
 namespace movalent::testing {
 
-inline std::vector<uint8_t> Hex(const std::string& text) {
-    std::vector<uint8_t> bytes;
-    std::istringstream in(text);
-    std::string token;
-    while (in >> token)
-        bytes.push_back(static_cast<uint8_t>(std::stoul(token, nullptr, 16)));
-    return bytes;
-}
+using movalent::Hex;
 
 inline std::vector<uint8_t> BytesAt(const void* p, size_t n) {
     const auto* b = static_cast<const uint8_t*>(p);
