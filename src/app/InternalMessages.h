@@ -47,6 +47,8 @@ inline constexpr unsigned kMsgBrowserClosed = kUserMessageBase + 0x2008; // 9224
 inline constexpr unsigned kMsgPanelShown = kUserMessageBase + 0x2009; // 9225
 // Container -> view (posted): wParam the IStream holding the browser's marshalled IDispatch.
 inline constexpr unsigned kMsgBrowserStream = kUserMessageBase + 0x200A; // 9226
+// Thread pool -> view (posted, no parameters): the tab's browser thread has ended, by itself or after its stop.
+inline constexpr unsigned kMsgBrowserThreadEnded = kUserMessageBase + 0x200B; // 9227
 
 // Registered window messages (RegisterWindowMessageW with these names).
 //

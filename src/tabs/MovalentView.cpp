@@ -3,7 +3,9 @@
 #include "app/InternalMessages.h"
 #include "app/MovalentApp.h"
 #include "engine/EngineLoader.h"
+#include "app/LanguageTable.h"
 #include "framework/ChildFrame.h"
+#include "framework/MessageBox.h"
 #include "resource.h"
 #include "tabs/ContainerFontCache.h"
 #include "tabs/HeapStringPost.h"
@@ -120,6 +122,13 @@ void CMovalentView::StartBrowserThread() {
     threadId_ = identity.id;
     threadHandle_ = std::move(identity.handle);
     threadRunning_ = true;
+    // The window, not the object, goes to the thread pool: a report arriving after the view is gone finds no
+    // window and is dropped.
+    if (!::RegisterWaitForSingleObject(
+            &threadWatch_, threadHandle_.get(),
+            [](void* view, BOOLEAN) { ::PostMessageW(static_cast<HWND>(view), kMsgBrowserThreadEnded, 0, 0); },
+            Handle(), INFINITE, WT_EXECUTEONLYONCE))
+        threadWatch_ = nullptr;
     // The view got its size before the thread existed; the container would keep its template's size until the
     // next change.
     RECT client = ClientRect();
@@ -139,6 +148,7 @@ void CMovalentView::StopBrowserThread() {
         ::WaitForSingleObject(threadHandle_.get(), kTerminateWaitMs);
         ForgetThread(threadId_);
     }
+    StopWatchingThread();
     exitEvent_.reset();
     threadHandle_.reset();
     threadId_ = 0;
@@ -229,6 +239,27 @@ void CMovalentView::OnNewWindow(WPARAM wParam, LPARAM lParam) {
         return;
     if (CMovalentApp* app = CMovalentApp::Get())
         app->OpenTab(static_cast<int>(lParam), *url);
+}
+
+void CMovalentView::StopWatchingThread() {
+    // Waits for a report being made, so none uses the handle after it is closed.
+    if (threadWatch_)
+        ::UnregisterWaitEx(threadWatch_, INVALID_HANDLE_VALUE);
+    threadWatch_ = nullptr;
+}
+
+void CMovalentView::OnBrowserThreadEnded() {
+    if (!threadRunning_ || !threadHandle_ || ::WaitForSingleObject(threadHandle_.get(), 0) != WAIT_OBJECT_0)
+        return; // a stop already dealt with it
+    StopWatchingThread();
+    ForgetThread(threadId_);
+    exitEvent_.reset();
+    threadHandle_.reset();
+    threadId_ = 0;
+    threadRunning_ = false;
+    ShowMessageBox(Handle(), LocalizedString(IDS_BROWSER_THREAD_ENDED), MB_OK | MB_ICONEXCLAMATION);
+    if (ChildFrame* frame = ParentFrame(); frame && frame->Handle())
+        frame->Post(WM_CLOSE);
 }
 
 void CMovalentView::OnBrowserClosed() {
@@ -345,6 +376,9 @@ LRESULT CMovalentView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case kMsgBrowserStream:
         OnBrowserStream(wParam);
+        return 0;
+    case kMsgBrowserThreadEnded:
+        OnBrowserThreadEnded();
         return 0;
     default:
         return View::WindowProc(message, wParam, lParam);

@@ -62,6 +62,10 @@ private:
     void OnProgress(WPARAM wParam, LPARAM lParam);
     void OnNewWindow(WPARAM wParam, LPARAM lParam);
     void OnBrowserClosed();
+    // The browser thread ended while the tab still counted on it (an engine fault, a failed start): the tab says
+    // so and closes, and nothing is posted to the id any more, which another thread may be given.
+    void OnBrowserThreadEnded();
+    void StopWatchingThread();
     void OnBrowserStream(WPARAM wParam);
 
     ZoomSliderHost* ZoomSlider() const;
@@ -79,6 +83,7 @@ private:
         threadHandle_; // the view's own handle of the thread, valid whether or not the object is gone
     DWORD threadId_ = 0;
     bool threadRunning_ = false;
+    HANDLE threadWatch_ = nullptr; // the wait that reports the thread's end (kMsgBrowserThreadEnded)
 };
 
 } // namespace movalent

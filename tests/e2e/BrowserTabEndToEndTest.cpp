@@ -218,6 +218,21 @@ TEST_F(BrowserTab, KeysTypedInsideThePageReachTheMainWindow) {
     EXPECT_EQ(0, program.Close());
 }
 
+// A browser thread that ends by itself: the tab says so and closes, and the program goes on.
+TEST_F(BrowserTab, ATabWhoseBrowserThreadEndsSaysSoAndCloses) {
+    std::wstring ending = pages.WritePage(L"ending.html", "Ends", "<!--standin: end-thread-->");
+    Program program;
+    ASSERT_TRUE(program.Start(WithEngines({L"-ie6", ending}))) << program.StartError();
+    HWND box = nullptr;
+    ASSERT_TRUE(Program::WaitFor([&] { return (box = program.FindMessageBox()) != nullptr; }));
+    EXPECT_EQ(L"The browser of this tab stopped working. The tab will close.", program.MessageBoxText(box));
+    program.AnswerMessageBox(box, IDOK);
+    EXPECT_TRUE(WaitForTabs(program, 0));
+    program.PostCommand(ID_NEW_IE6);
+    EXPECT_TRUE(WaitForTabs(program, 1));
+    EXPECT_EQ(0, program.Close());
+}
+
 // Close all from inside a page: the browser thread hands the command on without waiting for it, so closing every
 // tab, its own included, does not wait out the 10-second limit for the thread that pressed the keys.
 TEST_F(BrowserTab, CloseAllFromInsideAPageClosesEveryTabAtOnce) {

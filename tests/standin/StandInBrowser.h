@@ -67,6 +67,8 @@
 //       holds the browser thread until the box is answered. The outcome goes to the report (external.NAME).
 //   <!--standin: contextmenu-->     a right click on the page: IDocHostUIHandler::ShowContextMenu
 //       (CONTEXT_MENU_DEFAULT); the answer goes to the report (contextMenu).
+//   <!--standin: end-thread-->      a fault in engine code: the browser thread ends at once (ExitThread), none
+//       of its host's clean-up running.
 //   <frame src=...>, <iframe src=...>  frames, loaded as above.
 //
 // Like the real control, the browser asks its client site for IDocHostUIHandler whenever it opens a

@@ -17,6 +17,8 @@ void CBrowserControl::OnDirective(unsigned n, size_t index) {
         CallExternal(directive.argument);
     else if (directive.name == L"contextmenu")
         ShowHostContextMenu();
+    else if (directive.name == L"end-thread")
+        ::ExitThread(0); // as a fault in engine code ends the thread it runs on, without the host's clean-up
 }
 
 void CBrowserControl::OpenNewWindow(const std::wstring& argument) {
