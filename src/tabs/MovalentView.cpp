@@ -22,6 +22,11 @@ namespace movalent {
 
 namespace {
 
+// Runs on a thread-pool thread when the browser thread has ended.
+VOID CALLBACK ReportThreadEnd(PVOID view, BOOLEAN) {
+    ::PostMessageW(static_cast<HWND>(view), kMsgBrowserThreadEnded, 0, 0);
+}
+
 // Commands the container carries out; the view passes them on unchanged.
 constexpr unsigned kForwardedCommands[] = {
     ID_NAV_PREVIOUS,      ID_NAV_NEXT,           ID_NAV_REFRESH,      ID_REFRESH_PAGE,
@@ -124,10 +129,8 @@ void CMovalentView::StartBrowserThread() {
     threadRunning_ = true;
     // The window, not the object, goes to the thread pool: a report arriving after the view is gone finds no
     // window and is dropped.
-    if (!::RegisterWaitForSingleObject(
-            &threadWatch_, threadHandle_.get(),
-            [](void* view, BOOLEAN) { ::PostMessageW(static_cast<HWND>(view), kMsgBrowserThreadEnded, 0, 0); },
-            Handle(), INFINITE, WT_EXECUTEONLYONCE))
+    if (!::RegisterWaitForSingleObject(&threadWatch_, threadHandle_.get(), ReportThreadEnd, Handle(), INFINITE,
+                                       WT_EXECUTEONLYONCE))
         threadWatch_ = nullptr;
     // The view got its size before the thread existed; the container would keep its template's size until the
     // next change.

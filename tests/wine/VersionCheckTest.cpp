@@ -95,23 +95,25 @@ TEST_F(VersionCheck, AnswersThatAreNoVersionAreAFailedCheck) {
     }
 }
 
+bool g_answered = false;
+
+LRESULT CALLBACK NoteAnswer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP)
+        g_answered = true;
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
 // The window that asked goes on answering while the server takes its time.
 TEST_F(VersionCheck, TheAskingThreadKeepsAnsweringItsWindows) {
     LoopbackHttpServer server(LoopbackHttpServer::Ok("0.3.4"), 1500);
     SetMakerBaseAddress(server.BaseAddress());
     HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, window);
-    static bool answered;
-    answered = false;
-    ::SetWindowLongPtrW(window, GWLP_WNDPROC,
-                        reinterpret_cast<LONG_PTR>(+[](HWND hwnd, UINT message, WPARAM w, LPARAM l) -> LRESULT {
-                            if (message == WM_APP)
-                                answered = true;
-                            return ::DefWindowProcW(hwnd, message, w, l);
-                        }));
+    g_answered = false;
+    ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NoteAnswer));
     ::PostMessageW(window, WM_APP, 0, 0);
     EXPECT_EQ(VersionCheckOutcome::Latest, RunVersionCheck(nullptr));
-    EXPECT_TRUE(answered) << "the posted message waited for the whole check";
+    EXPECT_TRUE(g_answered) << "the posted message waited for the whole check";
     ::DestroyWindow(window);
 }
 
