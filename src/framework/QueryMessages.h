@@ -1,7 +1,7 @@
 #pragma once
 // Registered messages through which tests (and automation) ask the main window and the ribbon what they show.
-// They carry no addresses: answers come back as the message's result or as a WM_COPYDATA to a window the asker
-// names. Answered only in builds with MOVALENT_TEST_HOOKS.
+// They carry no addresses: answers come back as the message's result or as a WM_COPYDATA to a window the
+// asker names. Answered only in builds with MOVALENT_TEST_HOOKS.
 
 namespace movalent {
 
@@ -12,10 +12,10 @@ namespace movalent {
 inline constexpr const wchar_t* kQueryCommandStateMessageName = L"Movalent.QueryCommandState";
 // Sent to the ribbon window from outside (tests, automation), asking what the ribbon shows. wParam: the
 // question in the low word, its argument in the high word (a command id, or an index); lParam: for questions
-// answered with text, the window that receives the text: the ribbon sends it a WM_COPYDATA whose dwData is the
-// question and whose data are the text's characters (at most kRibbonQueryTextSize - 1, no terminator). No
-// address from the asker is ever written to. Element questions take a command id, kRibbonApplicationButton, or
-// kRibbonTabRowElement plus an index for the elements at the right end of the tab row (from the left), or
+// answered with text, the window that receives the text: the ribbon sends it a WM_COPYDATA whose dwData is
+// the question and whose data are the text's characters (at most kRibbonQueryTextSize - 1, no terminator). No
+// address from the asker is ever written to. Element questions take a command id, kRibbonApplicationButton,
+// or kRibbonTabRowElement plus an index for the elements at the right end of the tab row (from the left), or
 // kRibbonQuickAccessElement plus an index for the quick access toolbar's buttons.
 inline constexpr const wchar_t* kQueryRibbonMessageName = L"Movalent.QueryRibbon";
 inline constexpr unsigned kRibbonQueryTextSize = 512;

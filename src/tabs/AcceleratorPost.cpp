@@ -5,7 +5,9 @@
 namespace movalent {
 namespace {
 
-bool KeyDown(int key) { return ::GetKeyState(key) < 0; }
+bool KeyDown(int key) {
+    return ::GetKeyState(key) < 0;
+}
 
 } // namespace
 
@@ -24,8 +26,9 @@ bool TranslateAcceleratorForWindow(HWND window, HACCEL table, const MSG& msg) {
     std::vector<ACCEL> keys(static_cast<size_t>(count));
     ::CopyAcceleratorTableW(table, keys.data(), count);
     // Matching is exact on Ctrl, Shift and Alt, as the system's translation is.
-    const BYTE modifiers = static_cast<BYTE>((KeyDown(VK_CONTROL) ? FCONTROL : 0) | (KeyDown(VK_SHIFT) ? FSHIFT : 0) |
-                                             (KeyDown(VK_MENU) ? FALT : 0));
+    const BYTE modifiers =
+        static_cast<BYTE>((KeyDown(VK_CONTROL) ? FCONTROL : 0) | (KeyDown(VK_SHIFT) ? FSHIFT : 0) |
+                          (KeyDown(VK_MENU) ? FALT : 0));
     for (const ACCEL& key : keys) {
         if ((key.fVirt & FVIRTKEY) == 0 || key.key != msg.wParam ||
             (key.fVirt & (FCONTROL | FSHIFT | FALT)) != modifiers)
