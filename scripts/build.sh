@@ -1,5 +1,7 @@
 # Sourced: configures and builds the trees under build/: native (Linux), win (32-bit Windows) and win64.
-# Compilers run through ccache when it is there, so a second build of the same sources costs little.
+# Compilers run through ccache when it is there, so a second build of the same sources costs little, in this
+# clone or another one: paths below the clone are hashed relative to it.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)} CCACHE_NOHASHDIR=1
 
 movalent_configure() { # root tree [cmake arguments...]
     local root=$1 tree=$2
