@@ -92,6 +92,7 @@ set(MOVALENT_WINDOWS_SOURCES
     src/framework/TabRow.cpp
     src/framework/TabbedMainFrame.cpp
     src/framework/UiThread.cpp
+    src/framework/UiThreadMessageWindow.cpp
     src/framework/View.cpp
     src/framework/Window.cpp
     src/framework/WindowsDialog.cpp

@@ -44,11 +44,13 @@ bool UiThread::CreateThread(SECURITY_ATTRIBUTES* security, unsigned stackSize, I
     UniqueHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!ready)
         return false;
-    queueReady_ = ready.get();
+    StartSignal signal;
+    signal.ready = ready.get();
+    start_ = &signal;
     unsigned id = 0;
     uintptr_t handle = ::_beginthreadex(security, stackSize, ThreadEntry, this, CREATE_SUSPENDED, &id);
     if (handle == 0) {
-        queueReady_ = nullptr;
+        start_ = nullptr;
         return false;
     }
     threadHandle_.reset(reinterpret_cast<HANDLE>(handle));
@@ -60,9 +62,11 @@ bool UiThread::CreateThread(SECURITY_ATTRIBUTES* security, unsigned stackSize, I
                           DUPLICATE_SAME_ACCESS);
     }
     // The thread may end and delete this object any time after it is resumed, so nothing of it is touched
-    // afterwards; the event belongs to this function.
+    // afterwards; the signal belongs to this function.
     ::ResumeThread(threadHandle_.get());
     ::WaitForSingleObject(ready.get(), INFINITE);
+    if (identity)
+        identity->window = signal.window;
     return true;
 }
 
@@ -71,12 +75,21 @@ unsigned __stdcall UiThread::ThreadEntry(void* param) {
     t_thread = self;
     MSG msg;
     ::PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE); // creates the queue
-    ::SetEvent(std::exchange(self->queueReady_, nullptr));
+    self->CreateMessageWindow();
+    StartSignal* start = std::exchange(self->start_, nullptr);
+    start->window = self->messageWindow_;
+    ::SetEvent(start->ready);
 
     int code = 0;
     try {
-        code = self->InitInstance() ? self->Run() : self->ExitInstance();
+        if (self->InitInstance()) {
+            code = self->Run();
+        } else {
+            self->CloseMessageWindow();
+            code = self->ExitInstance();
+        }
     } catch (...) {
+        self->CloseMessageWindow();
         code = -1;
     }
     t_thread = nullptr;
@@ -86,6 +99,8 @@ unsigned __stdcall UiThread::ThreadEntry(void* param) {
 }
 
 bool UiThread::PostThreadMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
+    if (messageWindow_)
+        return ::PostMessageW(messageWindow_, message, wParam, lParam) != FALSE;
     return threadId_ != 0 && ::PostThreadMessageW(threadId_, message, wParam, lParam) != FALSE;
 }
 
@@ -98,8 +113,8 @@ HWND UiThread::MainWindowHandle() const {
     return nullptr;
 }
 
-void UiThread::OnThreadMessage(UINT message, ThreadMessageHandler handler) {
-    threadMessages_[message] = std::move(handler);
+void UiThread::OnThreadMessage(UINT message, ThreadMessageHandler handler, bool urgent) {
+    threadMessages_[message] = Handler{std::move(handler), urgent};
 }
 
 int UiThread::Run() {
@@ -113,8 +128,10 @@ int UiThread::Run() {
                 idle = false;
         }
         do {
-            if (!PumpMessage())
+            if (!PumpMessage()) {
+                CloseMessageWindow();
                 return ExitInstance();
+            }
             if (IsIdleMessage(currentMessage_, lastMouseMove)) {
                 idle = true;
                 idleCount = 0;
@@ -124,6 +141,7 @@ int UiThread::Run() {
 }
 
 bool UiThread::PumpMessage() {
+    RunDeferredMessages();
     BOOL got = ::GetMessageW(&currentMessage_, nullptr, 0, 0);
     if (got == 0 || got == -1) {
         exitCode_ = got == 0 ? static_cast<int>(currentMessage_.wParam) : -1;
@@ -144,13 +162,13 @@ bool UiThread::DispatchThreadMessage(const MSG& msg) {
     auto it = threadMessages_.find(msg.message);
     if (it == threadMessages_.end())
         return false;
-    ThreadMessageHandler handler = it->second;
+    ThreadMessageHandler handler = it->second.run;
     handler(msg.wParam, msg.lParam);
     return true;
 }
 
 bool UiThread::PreTranslateMessage(MSG& msg) {
-    if (!msg.hwnd)
+    if (!msg.hwnd || msg.hwnd == messageWindow_)
         return DispatchThreadMessage(msg);
     HWND main = mainWindow_ ? mainWindow_->Handle() : nullptr;
     if (WalkPreTranslateTree(main, msg))

@@ -29,13 +29,6 @@ inline bool PostHeapString(HWND window, UINT message, std::unique_ptr<std::wstri
     return true;
 }
 
-inline bool PostThreadHeapString(DWORD threadId, UINT message, std::unique_ptr<std::wstring> text) {
-    if (!threadId || !::PostThreadMessageW(threadId, message, reinterpret_cast<WPARAM>(text.get()), 0))
-        return false;
-    text.release();
-    return true;
-}
-
 inline std::unique_ptr<std::wstring> HeapString(std::wstring text) {
     return std::make_unique<std::wstring>(std::move(text));
 }

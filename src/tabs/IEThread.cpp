@@ -23,11 +23,17 @@ CIEThread::~CIEThread() {
 }
 
 void CIEThread::RegisterThreadMessages() {
-    OnThreadMessage(kMsgThreadQuit, [this](WPARAM, LPARAM) { Quit(); });
-    OnThreadMessage(WM_SIZE, [this](WPARAM width, LPARAM height) {
-        if (container_.Handle())
-            ::MoveWindow(container_.Handle(), 0, 0, static_cast<int>(width), static_cast<int>(height), TRUE);
-    });
+    // Quitting and sizing also happen while a page's box or dialog is up; the rest waits for it to close.
+    constexpr bool kUrgent = true;
+    OnThreadMessage(kMsgThreadQuit, [this](WPARAM, LPARAM) { Quit(); }, kUrgent);
+    OnThreadMessage(
+        WM_SIZE,
+        [this](WPARAM width, LPARAM height) {
+            if (container_.Handle())
+                ::MoveWindow(container_.Handle(), 0, 0, static_cast<int>(width), static_cast<int>(height),
+                             TRUE);
+        },
+        kUrgent);
     OnThreadMessage(kMsgThreadCommand, [this](WPARAM wParam, LPARAM lParam) {
         if (container_.Handle())
             container_.Send(WM_COMMAND, wParam, lParam);
@@ -67,14 +73,17 @@ void CIEThread::Quit() {
     if (HWND container = container_.Handle()) {
         ::ShowWindow(container, SW_HIDE);
         ::SetParent(container, nullptr);
-        container_.DestroyWindow();
+        // A modal loop has the page's script, or the browser, still on the stack: the container goes once the
+        // quit has ended the loop and the thread's own loop is back (ExitInstance).
+        if (!InModalLoop())
+            container_.DestroyWindow();
     }
     ::PostQuitMessage(0);
 }
 
 void CIEThread::FreeQueuedStrings() {
     MSG msg;
-    while (::PeekMessageW(&msg, reinterpret_cast<HWND>(-1), kMsgNavigate, kMsgNavigate, PM_REMOVE))
+    while (::PeekMessageW(&msg, nullptr, kMsgNavigate, kMsgNavigate, PM_REMOVE))
         AdoptHeapString(msg.wParam);
 }
 

@@ -4,7 +4,8 @@
 // owns the tab's container dialog, a child of the tab's view (which lives on the main thread), and runs its
 // messages.
 //
-// The view talks to it only by posted thread messages (quit, size, command, navigate, zoom). The object
+// The view talks to it only by messages posted to the thread's message window (quit, size, command,
+// navigate, zoom). The object
 // deletes itself when the thread ends, and signals the exit event from its destructor.
 #include "engine/IeVersion.h"
 #include "framework/UiThread.h"

@@ -94,11 +94,11 @@ void CMovalentView::RegisterCommands() {
 }
 
 bool CMovalentView::PostToThread(UINT message, WPARAM wParam, LPARAM lParam) const {
-    return threadRunning_ && ::PostThreadMessageW(threadId_, message, wParam, lParam) != FALSE;
+    return threadRunning_ && !stopping_ && ::PostMessageW(threadWindow_, message, wParam, lParam) != FALSE;
 }
 
 bool CMovalentView::NavigateTo(const std::wstring& url) {
-    return threadRunning_ && PostThreadHeapString(threadId_, kMsgNavigate, HeapString(url));
+    return threadRunning_ && !stopping_ && PostHeapString(threadWindow_, kMsgNavigate, HeapString(url), 0);
 }
 
 void CMovalentView::OnInitialUpdate() {
@@ -125,6 +125,7 @@ void CMovalentView::StartBrowserThread() {
         return;
     }
     threadId_ = identity.id;
+    threadWindow_ = identity.window;
     threadHandle_ = std::move(identity.handle);
     threadRunning_ = true;
     // The window, not the object, goes to the thread pool: a report arriving after the view is gone finds no
@@ -140,9 +141,11 @@ void CMovalentView::StartBrowserThread() {
 }
 
 void CMovalentView::StopBrowserThread() {
-    if (!threadRunning_)
+    // Messages sent to this thread while it waits run in the middle of the stop; a second close lands here.
+    if (!threadRunning_ || stopping_)
         return;
-    ::PostThreadMessageW(threadId_, kMsgThreadQuit, 0, 0);
+    stopping_ = true;
+    ::PostMessageW(threadWindow_, kMsgThreadQuit, 0, 0);
     if (!WaitForExit() && threadHandle_) {
         ::TerminateThread(threadHandle_.get(), 1);
         // Termination skips the thread-exit callbacks that drop the thread's engine tag. It completes
@@ -155,7 +158,9 @@ void CMovalentView::StopBrowserThread() {
     exitEvent_.reset();
     threadHandle_.reset();
     threadId_ = 0;
+    threadWindow_ = nullptr;
     threadRunning_ = false;
+    stopping_ = false;
 }
 
 bool CMovalentView::WaitForExit() const {
@@ -252,13 +257,14 @@ void CMovalentView::StopWatchingThread() {
 }
 
 void CMovalentView::OnBrowserThreadEnded() {
-    if (!threadRunning_ || !threadHandle_ || ::WaitForSingleObject(threadHandle_.get(), 0) != WAIT_OBJECT_0)
+    if (!threadRunning_ || stopping_ || !threadHandle_ || ::WaitForSingleObject(threadHandle_.get(), 0) != WAIT_OBJECT_0)
         return; // a stop already dealt with it
     StopWatchingThread();
     ForgetThread(threadId_);
     exitEvent_.reset();
     threadHandle_.reset();
     threadId_ = 0;
+    threadWindow_ = nullptr;
     threadRunning_ = false;
     ShowMessageBox(Handle(), LocalizedString(IDS_BROWSER_THREAD_ENDED), MB_OK | MB_ICONEXCLAMATION);
     if (ChildFrame* frame = ParentFrame(); frame && frame->Handle())

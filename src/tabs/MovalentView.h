@@ -1,6 +1,6 @@
 #pragma once
 // The main-thread side of a tab. It starts and stops the tab's browser thread, passes the user's commands to
-// it as posted thread messages, and applies what the browser reports (posted window messages from the
+// it as messages posted to the thread's message window, and applies what the browser reports (posted window messages from the
 // container): the tab caption, status text and progress, the short history behind the Back and Forward lists,
 // new tabs for pages that ask for a window, and closing the tab when the page closes itself.
 #include "framework/Handles.h"
@@ -82,7 +82,9 @@ private:
     UniqueHandle
         threadHandle_; // the view's own handle of the thread, valid whether or not the object is gone
     DWORD threadId_ = 0;
+    HWND threadWindow_ = nullptr; // the browser thread's message window
     bool threadRunning_ = false;
+    bool stopping_ = false;
     HANDLE threadWatch_ = nullptr; // the wait that reports the thread's end (kMsgBrowserThreadEnded)
 };
 

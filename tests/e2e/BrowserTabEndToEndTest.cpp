@@ -251,6 +251,32 @@ TEST_F(BrowserTab, CloseAllFromInsideAPageClosesEveryTabAtOnce) {
     EXPECT_EQ(0, program.Close());
 }
 
+// A page's message box runs a modal loop on the browser thread: what the tab asks meanwhile is not lost.
+TEST_F(BrowserTab, ATabWaitingForAPageMessageBoxStillGoesBackAndCloses) {
+    std::wstring first = pages.WritePage(L"first.html", "First");
+    std::wstring asking =
+        pages.WritePage(L"asking.html", "Asks", "<!--standin: external AddFavorite http://a.example/ A-->");
+    Program program;
+    ASSERT_TRUE(program.Start(WithEngines({L"-ie6", first}))) << program.StartError();
+    ASSERT_TRUE(WaitForActivePage(program, L"First"));
+    HWND box = nullptr;
+    for (bool close : {false, true}) {
+        TypeAddress(program, asking);
+        ASSERT_TRUE(Program::WaitFor([&] { return (box = program.FindMessageBox()) != nullptr; }));
+        const ULONGLONG start = ::GetTickCount64();
+        program.PostCommand(close ? ID_CLOSE_TAB : ID_NAV_PREVIOUS);
+        if (close) {
+            EXPECT_TRUE(WaitForTabs(program, 0, std::chrono::milliseconds(20000)));
+            EXPECT_LT(::GetTickCount64() - start, 5000u) << "the quit waited for the box";
+        } else {
+            ::Sleep(300);
+            program.AnswerMessageBox(box, IDOK);
+            EXPECT_TRUE(WaitForActivePage(program, L"First")) << "the Back command was lost";
+        }
+    }
+    EXPECT_EQ(0, program.Close());
+}
+
 TEST_F(BrowserTab, ContainerCoversTheViewAfterEveryResize) {
     std::wstring page = pages.WritePage(L"size.html", "Size");
     Program program;
@@ -301,6 +327,9 @@ TEST_F(BrowserTab, HangingPageFreezesOnlyItsTabAndClosesWithinTheLimit) {
     ASSERT_TRUE(Program::WaitFor([&] { return PageValue(calmTab, L"state") == L"complete"; }));
     const ULONGLONG start = ::GetTickCount64();
     ::PostMessageW(hanging, WM_CLOSE, 0, 0);
+    // Messages sent to the main window while it waits run inside the close: a second close changes nothing.
+    ::Sleep(500);
+    EXPECT_TRUE(::SendMessageTimeoutW(hanging, WM_CLOSE, 0, 0, SMTO_BLOCK, 2000, nullptr));
     ASSERT_TRUE(WaitForTabs(program, 1, std::chrono::milliseconds(20000)))
         << "tabs " << program.Tabs().size() << ", main window answers: "
         << ::SendMessageTimeoutW(program.MainWindow(), WM_NULL, 0, 0, SMTO_BLOCK, 2000, nullptr);

@@ -315,6 +315,44 @@ TEST(UiThreads, ThreadMessagesReachTheirHandlersAndTheThreadDeletesItselfAtTheEn
     ::CloseHandle(results.ended);
 }
 
+constexpr UINT kShowBox = WM_APP + 3;
+constexpr UINT kUrgent = WM_APP + 4;
+
+// A thread whose message box runs a modal loop, as a page's alert does on a browser thread.
+class ModalThread : public EchoThread {
+public:
+    explicit ModalThread(ThreadResults& results) : EchoThread(results, true) {
+        OnThreadMessage(kShowBox, [](WPARAM, LPARAM) { ::MessageBoxW(nullptr, L"modal", L"ModalThread", MB_OK); });
+        OnThreadMessage(
+            kUrgent, [this, &results](WPARAM, LPARAM) { results.seen.push_back(InModalLoop() ? 100 : -100); },
+            true);
+    }
+};
+
+TEST(UiThreads, MessagesPostedDuringAModalLoopWaitForItUnlessUrgent) {
+    ThreadResults results;
+    results.ended = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    auto* thread = new ModalThread(results);
+    UiThread::Identity identity;
+    ASSERT_TRUE(thread->CreateThread(nullptr, 0, &identity));
+    ASSERT_TRUE(identity.window);
+    ASSERT_TRUE(::PostMessageW(identity.window, kShowBox, 0, 0));
+    HWND box = nullptr;
+    for (int i = 0; i < 500 && !box; ++i, ::Sleep(10))
+        box = ::FindWindowW(L"#32770", L"ModalThread");
+    ASSERT_TRUE(box);
+    ASSERT_TRUE(::PostMessageW(identity.window, kEcho, 5, 0));
+    ASSERT_TRUE(::PostMessageW(identity.window, kUrgent, 0, 0));
+    for (int i = 0; i < 500 && results.seen.empty(); ++i)
+        ::Sleep(10);
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(::PostMessageW(identity.window, kEcho, 0, 0));
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(results.ended, 10000));
+    EXPECT_EQ((std::vector<int>{100, 5, 0}), results.seen);
+    EXPECT_FALSE(::PostMessageW(identity.window, kEcho, 0, 0)) << "the window goes with the thread";
+    ::CloseHandle(results.ended);
+}
+
 TEST(UiThreads, AThreadThatFailsToStartStillRunsItsExitAndGoes) {
     ThreadResults results;
     results.ended = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
