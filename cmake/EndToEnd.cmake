@@ -2,7 +2,8 @@
 # They share the per-user settings of the Wine prefix, so they run one at a time (and never beside the Wine tests
 # that write the same settings).
 add_library(movalent_e2e_harness STATIC tests/e2e/ProgramHarness.cpp tests/e2e/PageFolder.cpp
-            tests/e2e/TabInspection.cpp tests/e2e/Screenshot.cpp tests/e2e/RibbonInspection.cpp)
+            tests/e2e/TabInspection.cpp tests/e2e/Screenshot.cpp tests/e2e/RibbonInspection.cpp
+            tests/e2e/PanelInspection.cpp)
 target_compile_definitions(movalent_e2e_harness PUBLIC MOVALENT_TEST_BIN_DIR="Z:${MOVALENT_BIN}")
 target_include_directories(movalent_e2e_harness PUBLIC ${CMAKE_SOURCE_DIR}/tests/e2e)
 
@@ -36,3 +37,9 @@ add_executable(tab_benchmark tests/e2e/TabBenchmark.cpp res/movalent.rc)
 target_link_libraries(tab_benchmark PRIVATE movalent_e2e_harness movalent_core)
 add_dependencies(tab_benchmark Movalent english_lang)
 standin_use(tab_benchmark)
+
+# Developer-tools benchmark, run by hand under Wine (not a test): the tree of a 20,000-element page.
+add_executable(devtools_benchmark tests/e2e/DevToolsBenchmark.cpp res/movalent.rc)
+target_link_libraries(devtools_benchmark PRIVATE movalent_e2e_harness movalent_core)
+add_dependencies(devtools_benchmark Movalent english_lang)
+standin_use(devtools_benchmark)

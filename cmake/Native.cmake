@@ -8,7 +8,7 @@ find_package(GTest REQUIRED)
 add_library(movalent_gtest INTERFACE)
 target_link_libraries(movalent_gtest INTERFACE GTest::gtest GTest::gtest_main)
 
-add_library(movalent_portable STATIC ${MOVALENT_PORTABLE_SOURCES})
+add_library(movalent_portable STATIC ${MOVALENT_PORTABLE_SOURCES} ${MOVALENT_DEVTOOLS_PORTABLE_SOURCES})
 
 find_library(CAPSTONE_LIB capstone)
 foreach(test ${MOVALENT_NATIVE_TESTS})

@@ -38,6 +38,32 @@ set(MOVALENT_PORTABLE_SOURCES
     src/tabs/ZoomRules.cpp
 )
 
+# The developer-tools panel (MovalentDevTools.dll): its rules that need no Windows API, and the rest.
+set(MOVALENT_DEVTOOLS_PORTABLE_SOURCES
+    src/devtools/PanelRules.cpp
+    src/devtools/SourceText.cpp
+)
+set(MOVALENT_DEVTOOLS_SOURCES
+    src/devtools/DevToolsModule.cpp
+    src/devtools/DomAccess.cpp
+    src/devtools/ElementOutline.cpp
+    src/devtools/EventSink.cpp
+    src/devtools/PanelDetails.cpp
+    src/devtools/PanelObject.cpp
+    src/devtools/PanelTranslation.cpp
+    src/devtools/PanelTree.cpp
+    src/devtools/PanelWindow.cpp
+    src/devtools/SourceFetch.cpp
+    src/devtools/SourceWindow.cpp
+    res/devtools.rc
+    # What it shares with the program: connection points, event arguments, the language files' reader.
+    src/framework/ConnectionPoints.cpp
+    src/framework/DispatchArguments.cpp
+    src/app/LanguageFile.cpp
+    src/app/LanguageList.cpp
+    src/app/LanguageTable.cpp
+)
+
 # Sources that need the Windows API.
 set(MOVALENT_WINDOWS_SOURCES
     src/app/AboutDlg.cpp
@@ -155,6 +181,8 @@ set(MOVALENT_NATIVE_TESTS
     tests/unit/WindowExternalMapsTest.cpp
     tests/unit/TabRulesTest.cpp
     tests/unit/OptionsChoicesTest.cpp
+    tests/unit/PanelRulesTest.cpp
+    tests/unit/SourceTextTest.cpp
 )
 
 # GoogleTest programs run under Wine, one per file. Each carries the program's resources (strings, version).

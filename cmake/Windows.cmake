@@ -90,6 +90,7 @@ set_tests_properties(wine_RegistrySettingsTest wine_InstalledEngineTest wine_Mov
 add_executable(hook_benchmark tests/wine/HookBenchmark.cpp)
 target_link_libraries(hook_benchmark PRIVATE movalent_core)
 
+include(cmake/DevTools.cmake)
 include(tests/standin/StandIn.cmake)
 include(cmake/EndToEnd.cmake)
 

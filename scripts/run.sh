@@ -32,6 +32,11 @@ if [ $# -eq 0 ]; then
 fi
 
 wine_prefix_init "$root/build/$tree/wineprefix-run" x11 $arch
+# The developer-tools panel, registered as its installer does (for the user), and machine-wide too: Wine's COM
+# looks classes up only there.
+"$WINE" regsvr32 /s "$demo/MovalentDevTools.dll" >/dev/null 2>&1 || echo "The developer-tools panel could not be registered" >&2
+panel_key='HKCU\Software\Classes\CLSID\{947E34E9-1D85-43CB-9CBF-5C492118FDD5}'
+"$WINE" reg copy "$panel_key" "${panel_key/HKCU/HKLM}" /s /f >/dev/null 2>&1 || true
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${MOVALENT_SCREENSHOT:-}" ]; then
     exec "$WINE" "$demo/Movalent.exe" "$@"

@@ -7,7 +7,7 @@
 #include "framework/Window.h"
 #include "tabs/DialogFMX.h"
 #include "tabs/Explorer1.h"
-#include "tabs/FennimoxPanel.h"
+#include "devtools/FennimoxPanel.h"
 #include "tabs/HoverButton.h"
 #include "tabs/VerticalSplitter.h"
 

@@ -1,5 +1,7 @@
 #include "TabInspection.h"
 
+#include "RemoteMemory.h"
+
 #include "ProgramHarness.h"
 
 #include <commctrl.h>
@@ -100,37 +102,21 @@ std::vector<std::wstring> AddressItems(HWND tab) {
     // memory.
     std::vector<std::wstring> items;
     HWND box = FindDescendant(tab, L"ComboBoxEx32");
-    DWORD processId = 0;
     DWORD_PTR count = 0;
-    if (!box || !::GetWindowThreadProcessId(box, &processId) ||
-        !::SendMessageTimeoutW(box, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count))
+    if (!box || !::SendMessageTimeoutW(box, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count))
         return items;
-    HANDLE process =
-        ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-    if (!process)
-        return items;
-    constexpr size_t kTextChars = 2048;
-    auto* remote =
-        static_cast<char*>(::VirtualAllocEx(process, nullptr, sizeof(COMBOBOXEXITEMW) + kTextChars * 2,
-                                            MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    for (DWORD_PTR i = 0; remote && i < count; ++i) {
+    RemoteMemory remote(box, sizeof(COMBOBOXEXITEMW));
+    for (DWORD_PTR i = 0; remote.Ok() && i < count; ++i) {
         COMBOBOXEXITEMW item = {};
         item.mask = CBEIF_TEXT;
         item.iItem = static_cast<INT_PTR>(i);
-        item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(COMBOBOXEXITEMW));
-        item.cchTextMax = kTextChars;
-        ::WriteProcessMemory(process, remote, &item, sizeof(item), nullptr);
+        item.pszText = remote.Text();
+        item.cchTextMax = RemoteMemory::kTextChars;
+        remote.Write(&item);
         DWORD_PTR ok = 0;
-        ::SendMessageTimeoutW(box, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000,
-                              &ok);
-        std::wstring text(kTextChars, L'\0');
-        ::ReadProcessMemory(process, remote + sizeof(COMBOBOXEXITEMW), text.data(), kTextChars * 2, nullptr);
-        text.resize(ok ? wcsnlen(text.c_str(), kTextChars) : 0);
-        items.push_back(text);
+        ::SendMessageTimeoutW(box, CBEM_GETITEMW, 0, remote.Address(), SMTO_ABORTIFHUNG, 5000, &ok);
+        items.push_back(ok ? remote.ReadText() : std::wstring());
     }
-    if (remote)
-        ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    ::CloseHandle(process);
     return items;
 }
 

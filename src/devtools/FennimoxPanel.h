@@ -1,6 +1,7 @@
 #pragma once
-// The maker's developer-tools panel, a COM component outside the program that a tab's container shows beside
-// the page. Only the class, the interface id and the order of its methods are fixed.
+// The developer-tools panel's published interface: a COM component outside the program (MovalentDevTools.dll)
+// that a tab's container shows beside the page. The class, the interface id and the order of its methods are
+// the contract between the two; both sides include this header.
 #include <windows.h>
 #include <exdisp.h>
 #include <shlobj.h>

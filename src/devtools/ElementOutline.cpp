@@ -1,0 +1,102 @@
+#include "devtools/ElementOutline.h"
+
+#include <algorithm>
+
+namespace movalent::devtools {
+
+namespace {
+
+constexpr wchar_t kEdgeClass[] = L"MovalentDevToolsOutline";
+
+HINSTANCE ThisModule() {
+    HMODULE module = nullptr;
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                         reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+    return module;
+}
+
+bool RegisterEdgeClass() {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ThisModule();
+    // The selection colour of the system: it stands out on most pages and follows a high-contrast scheme.
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_HIGHLIGHT + 1);
+    wc.lpszClassName = kEdgeClass;
+    return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+int EdgeWidth(HWND page) {
+    HDC dc = ::GetDC(page);
+    int dpi = dc ? ::GetDeviceCaps(dc, LOGPIXELSX) : 96;
+    if (dc)
+        ::ReleaseDC(page, dc);
+    return std::max(2, ::MulDiv(2, dpi, 96));
+}
+
+} // namespace
+
+bool ElementOutline::Create(HWND owner) {
+    if (edges_[0])
+        return true;
+    static const bool registered = RegisterEdgeClass();
+    if (!registered)
+        return false;
+    for (HWND& edge : edges_) {
+        edge = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT, kEdgeClass, L"",
+                                 WS_POPUP | WS_DISABLED, 0, 0, 0, 0, owner, nullptr, ThisModule(), nullptr);
+        if (!edge) {
+            Destroy();
+            return false;
+        }
+    }
+    return true;
+}
+
+void ElementOutline::Show(HWND page, const RECT& rect) {
+    if (!page || !Create(::GetAncestor(page, GA_ROOT))) {
+        Hide();
+        return;
+    }
+    RECT client = {};
+    ::GetClientRect(page, &client);
+    RECT box = {};
+    const int width = EdgeWidth(page);
+    RECT outer = {rect.left - width, rect.top - width, rect.right + width, rect.bottom + width};
+    if (!::IntersectRect(&box, &outer, &client) || !::IsWindowVisible(page)) {
+        Hide();
+        return;
+    }
+    POINT origin = {0, 0};
+    ::ClientToScreen(page, &origin);
+    ::OffsetRect(&box, origin.x, origin.y);
+    const int w = box.right - box.left, h = box.bottom - box.top;
+    const RECT parts[4] = {{box.left, box.top, w, std::min(width, h)},
+                           {box.left, box.bottom - std::min(width, h), w, std::min(width, h)},
+                           {box.left, box.top, std::min(width, w), h},
+                           {box.right - std::min(width, w), box.top, std::min(width, w), h}};
+    for (size_t i = 0; i < edges_.size(); ++i)
+        ::SetWindowPos(edges_[i], HWND_TOP, parts[i].left, parts[i].top, parts[i].right, parts[i].bottom,
+                       SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void ElementOutline::UnregisterWindowClass() {
+    ::UnregisterClassW(kEdgeClass, ThisModule());
+}
+
+void ElementOutline::Hide() {
+    for (HWND edge : edges_)
+        if (edge)
+            ::ShowWindow(edge, SW_HIDE);
+}
+
+void ElementOutline::Destroy() {
+    for (HWND& edge : edges_) {
+        if (edge)
+            ::DestroyWindow(edge);
+        edge = nullptr;
+    }
+}
+
+} // namespace movalent::devtools

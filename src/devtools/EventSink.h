@@ -1,0 +1,34 @@
+#pragma once
+// An event interface's sink that hands every call to a function of its owner, connected for as long as the
+// object lives. The engine holds the sink by reference counting; Disconnect makes a late call harmless.
+#include "framework/Handles.h"
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <functional>
+
+namespace movalent::devtools {
+
+using EventHandler = std::function<void(DISPID id, DISPPARAMS& params, VARIANT* result)>;
+
+class EventConnection {
+public:
+    EventConnection() = default;
+    EventConnection(const EventConnection&) = delete;
+    EventConnection& operator=(const EventConnection&) = delete;
+    ~EventConnection() { Disconnect(); }
+
+    bool Connect(IUnknown* source, REFIID events, EventHandler handler);
+    void Disconnect();
+    bool Connected() const { return cookie_ != 0; }
+
+private:
+    class Sink;
+    ComPtr<IUnknown> source_;
+    IID events_ = {};
+    DWORD cookie_ = 0;
+    Sink* sink_ = nullptr; // held
+};
+
+} // namespace movalent::devtools
