@@ -10,7 +10,7 @@ add_dependencies(Movalent MovalentDevTools)
 # The source window on its own: its text, its keys and its gutter.
 movalent_add_gtest(wine_SourceWindowTest
     SOURCES tests/wine/SourceWindowTest.cpp src/devtools/SourceWindow.cpp src/devtools/SourceFetch.cpp
-            src/devtools/SourceText.cpp
+            src/devtools/SourceText.cpp src/devtools/WindowSupport.cpp
     LIBS comctl32 ole32 uuid user32 gdi32)
 # It uses the clipboard.
 set_tests_properties(wine_SourceWindowTest PROPERTIES RESOURCE_LOCK user_settings)

@@ -55,6 +55,7 @@ set(MOVALENT_DEVTOOLS_SOURCES
     src/devtools/PanelWindow.cpp
     src/devtools/SourceFetch.cpp
     src/devtools/SourceWindow.cpp
+    src/devtools/WindowSupport.cpp
     res/devtools.rc
     # What it shares with the program: connection points, event arguments, the language files' reader.
     src/framework/ConnectionPoints.cpp
@@ -224,6 +225,7 @@ set(MOVALENT_E2E_TESTS
     tests/e2e/BrowserTabEndToEndTest.cpp
     tests/e2e/OptionsEndToEndTest.cpp
     tests/e2e/RibbonEndToEndTest.cpp
+    tests/e2e/DevToolsPanelEndToEndTest.cpp
 )
 
 # End-to-end tests with pictures of the program, under a virtual screen.

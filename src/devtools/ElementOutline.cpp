@@ -1,5 +1,7 @@
 #include "devtools/ElementOutline.h"
 
+#include "devtools/WindowSupport.h"
+
 #include <algorithm>
 
 namespace movalent::devtools {
@@ -7,14 +9,6 @@ namespace movalent::devtools {
 namespace {
 
 constexpr wchar_t kEdgeClass[] = L"MovalentDevToolsOutline";
-
-HINSTANCE ThisModule() {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-    return module;
-}
 
 bool RegisterEdgeClass() {
     WNDCLASSEXW wc = {};
@@ -28,11 +22,7 @@ bool RegisterEdgeClass() {
 }
 
 int EdgeWidth(HWND page) {
-    HDC dc = ::GetDC(page);
-    int dpi = dc ? ::GetDeviceCaps(dc, LOGPIXELSX) : 96;
-    if (dc)
-        ::ReleaseDC(page, dc);
-    return std::max(2, ::MulDiv(2, dpi, 96));
+    return std::max(2, ::MulDiv(2, static_cast<int>(WindowDpi(page)), 96));
 }
 
 } // namespace
@@ -77,8 +67,10 @@ void ElementOutline::Show(HWND page, const RECT& rect) {
                            {box.left, box.top, std::min(width, w), h},
                            {box.right - std::min(width, w), box.top, std::min(width, w), h}};
     for (size_t i = 0; i < edges_.size(); ++i)
-        ::SetWindowPos(edges_[i], HWND_TOP, parts[i].left, parts[i].top, parts[i].right, parts[i].bottom,
-                       SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        // Owned windows stay just above their owner: another program's window, or a source window, in front
+        // of the page stays in front of the frame too.
+        ::SetWindowPos(edges_[i], nullptr, parts[i].left, parts[i].top, parts[i].right, parts[i].bottom,
+                       SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void ElementOutline::UnregisterWindowClass() {

@@ -5,6 +5,7 @@
 #include "devtools/PanelWindow.h"
 #include "devtools/SourceFetch.h"
 #include "devtools/SourceWindow.h"
+#include "devtools/WindowSupport.h"
 #include "framework/ConnectionPoints.h"
 
 #include <cwchar>
@@ -88,9 +89,7 @@ void PanelWindow::ApplyValue() {
         !rows_[static_cast<size_t>(selected)].Editable())
         return;
     const PropertyRow row = rows_[static_cast<size_t>(selected)];
-    const int length = ::GetWindowTextLengthW(value_);
-    std::wstring value(static_cast<size_t>(length) + 1, L'\0');
-    value.resize(static_cast<size_t>(::GetWindowTextW(value_, value.data(), length + 1)));
+    const std::wstring value = WindowText(value_);
     const HRESULT result = row.kind == PropertyRow::Kind::Attribute
                                ? SetAttributeValue(entry->node.get(), row.name, value)
                                : SetInlineStyleValue(entry->node.get(), row.name, value);
@@ -127,9 +126,7 @@ void PanelWindow::UpdateOutline() {
 }
 
 void PanelWindow::RunScript() {
-    const int length = ::GetWindowTextLengthW(script_);
-    std::wstring line(static_cast<size_t>(length) + 1, L'\0');
-    line.resize(static_cast<size_t>(::GetWindowTextW(script_, line.data(), length + 1)));
+    const std::wstring line = WindowText(script_);
     const ScriptOutcome outcome = RunScriptLine(TopDocument().get(), line);
     if (outcome.ok)
         SetStatus(outcome.value.empty() ? Text(PanelText::Done) : L"= " + outcome.value);

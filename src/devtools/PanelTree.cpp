@@ -3,6 +3,7 @@
 #include "devtools/PanelControls.h"
 #include "devtools/PanelTranslation.h"
 #include "devtools/PanelWindow.h"
+#include "devtools/WindowSupport.h"
 
 #include "framework/ConnectionPoints.h"
 #include "framework/DispatchArguments.h"
@@ -229,8 +230,7 @@ void PanelWindow::CollectMatches(IHTMLDOMNode* node, IHTMLDocument2* document, C
 }
 
 void PanelWindow::Find(bool forward) {
-    wchar_t text[256] = {};
-    ::GetWindowTextW(findText_, text, 256);
+    const std::wstring text = WindowText(findText_);
     const auto mode =
         static_cast<FindMode>(std::max<LRESULT>(0, ::SendMessageW(findMode_, CB_GETCURSEL, 0, 0)));
     const std::wstring key = std::to_wstring(static_cast<int>(mode)) + L":" + text;

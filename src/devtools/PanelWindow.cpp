@@ -2,6 +2,7 @@
 
 #include "devtools/PanelControls.h"
 #include "devtools/PanelTranslation.h"
+#include "devtools/WindowSupport.h"
 
 #include <exdispid.h>
 
@@ -17,28 +18,6 @@ constexpr int kGap = 4;
 constexpr int kButton = 64;
 constexpr int kSmallButton = 28;
 constexpr int kModeWidth = 64;
-
-HINSTANCE ThisModule() {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-    return module;
-}
-
-int WindowDpi(HWND window) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (getDpi && window)
-        if (UINT dpi = getDpi(window))
-            return static_cast<int>(dpi);
-    HDC dc = ::GetDC(nullptr);
-    int dpi = dc ? ::GetDeviceCaps(dc, LOGPIXELSX) : 96;
-    if (dc)
-        ::ReleaseDC(nullptr, dc);
-    return dpi > 0 ? dpi : 96;
-}
 
 void Place(HWND control, int x, int y, int width, int height) {
     if (control)
@@ -180,7 +159,7 @@ void PanelWindow::AddTip(HWND control, const std::wstring& text) {
 }
 
 void PanelWindow::OnCreate() {
-    dpi_ = WindowDpi(window_);
+    dpi_ = static_cast<int>(WindowDpi(window_));
     tips_ = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, window_,
                               nullptr, ThisModule(), nullptr);
     const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
@@ -205,7 +184,7 @@ void PanelWindow::OnCreate() {
                        WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS,
                        kTree, WS_EX_CLIENTEDGE);
     properties_ = AddControl(WC_LISTVIEWW, L"",
-                             WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
+                             WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER,
                              kProperties, WS_EX_CLIENTEDGE);
     ::SendMessageW(properties_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     for (int column = 0; column < 2; ++column) {
@@ -254,17 +233,8 @@ int PanelWindow::Scale(int value) const {
 }
 
 void PanelWindow::ApplyFont() {
-    NONCLIENTMETRICSW metrics = {};
-    metrics.cbSize = sizeof(metrics);
-    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-        return;
-    HDC screen = ::GetDC(nullptr);
-    const int systemDpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen)
-        ::ReleaseDC(nullptr, screen);
-    metrics.lfMessageFont.lfHeight =
-        ::MulDiv(metrics.lfMessageFont.lfHeight, dpi_, systemDpi > 0 ? systemDpi : 96);
-    UniqueGdiObject font(::CreateFontIndirectW(&metrics.lfMessageFont));
+    LOGFONTW message = MessageFont(static_cast<UINT>(dpi_));
+    UniqueGdiObject font(::CreateFontIndirectW(&message));
     if (!font)
         return;
     for (HWND child = ::GetWindow(window_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
@@ -273,7 +243,7 @@ void PanelWindow::ApplyFont() {
 }
 
 void PanelWindow::OnDpiChanged() {
-    dpi_ = WindowDpi(window_);
+    dpi_ = static_cast<int>(WindowDpi(window_));
     ApplyFont();
     OnSize();
 }

@@ -2,6 +2,7 @@
 // history, pages that open windows, close themselves or never return, and tabs opened and closed by the
 // hundred.
 #include "PageFolder.h"
+#include "PanelInspection.h"
 #include "ProgramHarness.h"
 #include "TabInspection.h"
 #include "resource.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <cstdio>
 
 using namespace movalent::test;
@@ -45,6 +47,8 @@ protected:
         SetAddressText(tab, address);
         program.PressKeys({VK_RETURN});
     }
+
+    void LoopTabs(bool withPanel);
 
     PageFolder pages;
 };
@@ -361,12 +365,18 @@ TEST_F(BrowserTab, DefaultIeTabWithTheSystemControlOpensAndClosesCleanly) {
     EXPECT_EQ(0, program.Close());
 }
 
-TEST_F(BrowserTab, AHundredTabsOpenedAndClosedLeaveNothingBehind) {
+// A hundred tabs opened and closed, with or without the developer-tools panel open in each: no thread, window or
+// memory is left behind.
+void BrowserTab::LoopTabs(bool withPanel) {
     std::wstring page = pages.WritePage(L"loop.html", "Loop");
     ProgramOptions options = WithEngines();
     options.stringSettings[L"HomePage"] = page;
     Program program;
     ASSERT_TRUE(program.Start(options)) << program.StartError();
+    std::optional<RegisteredPanel> registration;
+    if (withPanel) {
+        ASSERT_TRUE(registration.emplace(program.Folder() / L"MovalentDevTools.dll").Ok());
+    }
     int round = 0;
     auto cycle = [&]() -> ::testing::AssertionResult {
         program.PostCommand(++round % 2 ? ID_NEW_IE6 : ID_NEW_IE7);
@@ -383,6 +393,12 @@ TEST_F(BrowserTab, AHundredTabsOpenedAndClosedLeaveNothingBehind) {
                           return all;
                       }();
         }
+        if (withPanel) {
+            HWND tab = program.ActiveTab();
+            program.PostCommand(ID_TOGGLE_FENNIMOX);
+            if (!Program::WaitFor([&] { return ::IsWindowVisible(DevToolsPanel(tab)); }))
+                return ::testing::AssertionFailure() << "no panel";
+        }
         program.PostCommand(ID_CLOSE_TAB);
         if (!WaitForTabs(program, 0))
             return ::testing::AssertionFailure() << "tab not closed";
@@ -398,12 +414,21 @@ TEST_F(BrowserTab, AHundredTabsOpenedAndClosedLeaveNothingBehind) {
     const size_t threadsAfter = ThreadCount(program.ProcessId());
     const size_t memoryAfter = PrivateBytes(program.ProcessId());
     const size_t windowsAfter = WindowCount(program.ProcessId());
-    std::printf("100 tabs: threads %zu -> %zu, private memory %zu KiB -> %zu KiB, windows %zu -> %zu\n",
-                threads, threadsAfter, memory / 1024, memoryAfter / 1024, windows, windowsAfter);
+    std::printf("100 tabs%s: threads %zu -> %zu, private memory %zu KiB -> %zu KiB, windows %zu -> %zu\n",
+                withPanel ? " with the panel open" : "", threads, threadsAfter, memory / 1024, memoryAfter / 1024,
+                windows, windowsAfter);
     EXPECT_LE(threadsAfter, threads + 1);
     EXPECT_EQ(windows, windowsAfter);
     EXPECT_LE(memoryAfter, memory + 8u * 1024 * 1024);
     EXPECT_EQ(0, program.Close());
+}
+
+TEST_F(BrowserTab, AHundredTabsOpenedAndClosedLeaveNothingBehind) {
+    LoopTabs(false);
+}
+
+TEST_F(BrowserTab, AHundredTabsWithTheDeveloperToolsOpenLeaveNothingBehind) {
+    LoopTabs(true);
 }
 
 } // namespace

@@ -3,10 +3,12 @@
 // in the build folder's "screenshots" for people to look at; the tests also check the pixels that show each
 // effect.
 #include "PageFolder.h"
+#include "PanelInspection.h"
 #include "ProgramHarness.h"
 #include "Screenshot.h"
 #include "StandInWindows.h"
 #include "TabInspection.h"
+#include "devtools/PanelControls.h"
 #include "framework/QueryMessages.h"
 #include "mainframe/LookColours.h"
 #include "resource.h"
@@ -232,6 +234,42 @@ TEST_F(Screenshots, ZoomedPageGrowsOnTheScreen) {
         EXPECT_LT(ink, static_cast<size_t>(image.width) * image.height / 2) << percent << "%: not a page";
         previous = ink;
     }
+    EXPECT_EQ(0, program.Close());
+}
+
+// The developer-tools panel beside a page, an element selected and outlined in the page; then the source window.
+TEST_F(Screenshots, DevToolsPanelOutlinesTheSelectedElement) {
+    HWND tab = OpenPage(pages.WritePage(L"tools.html", "Tools",
+                                        "<div id=\"target\" title=\"picked\">Outlined block</div><p>after</p>"),
+                        L"Tools");
+    ASSERT_TRUE(tab);
+    RegisteredPanel registration(program.Folder() / L"MovalentDevTools.dll");
+    ASSERT_TRUE(registration.Ok());
+    program.PostCommand(ID_TOGGLE_FENNIMOX);
+    HWND panel = nullptr;
+    ASSERT_TRUE(Program::WaitFor([&] { return (panel = DevToolsPanel(tab)) && ::IsWindowVisible(panel); }));
+    SetPanelText(panel, devtools::kFindText, L"target");
+    PressPanelButton(panel, devtools::kFindNext);
+    HWND list = PanelItem(panel, devtools::kProperties);
+    ASSERT_TRUE(Program::WaitFor([&] { return RowValue(list, L"title") == L"picked"; }));
+    ::Sleep(500); // the outline follows on its timer
+    ScreenImage image = Picture("devtools-panel");
+    RECT box = {};
+    ASSERT_EQ(4, swscanf(PageValue(tab, L"box.target").c_str(), L"%ld,%ld,%ld,%ld", &box.left, &box.top,
+                         &box.right, &box.bottom));
+    POINT corner = {box.left, box.top + 4};
+    ::ClientToScreen(BrowserWindow(tab), &corner);
+    corner.x -= 1; // on the frame just outside the element
+    EXPECT_TRUE(Near(image.AtScreen(corner).value_or(0), ::GetSysColor(COLOR_HIGHLIGHT), 8))
+        << std::hex << image.AtScreen(corner).value_or(0);
+
+    PressPanelButton(panel, devtools::kSourceButton);
+    HWND source = nullptr;
+    ASSERT_TRUE(Program::WaitFor([&] { return (source = ::FindWindowW(L"MovalentSourceWindow", nullptr)); }));
+    ::Sleep(300);
+    std::optional<ScreenImage> sourceImage = CaptureWindow(source);
+    ASSERT_TRUE(sourceImage);
+    EXPECT_TRUE(SavePng(*sourceImage, ScreenshotFolder() / "devtools-source.png"));
     EXPECT_EQ(0, program.Close());
 }
 

@@ -15,6 +15,7 @@
 #       of a version named in BROWSER_WITHOUT_EXPORT is the variant without DllGetClassObject. Adds a target
 #       to standin_folders and the folder to STANDIN_ENGINE_FOLDERS.
 #   wine_StandInPageTest            the portable page rules (StandInPageTest.cpp), run under Wine
+#   wine_StandInObjectModelTest     the documents' object model through the engine's interfaces, under Wine
 #   standin_use(<target>)           gives a test the include path for "standin/StandInInterfaces.h", the
 #                                   folders (built first) and the definition MOVALENT_STANDIN_ROOT, the Wine
 #                                   path of ${STANDIN_ENGINE_ROOT}
@@ -27,7 +28,9 @@ set(STANDIN_ENGINE_FOLDERS "")
 set(STANDIN_PAGE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/engine/ProbeReport.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/page/PageAddress.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/document/DomLayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/document/DomTree.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/document/PageScript.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/page/PageContent.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/page/PageReport.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/page/PageText.cpp
@@ -196,6 +199,12 @@ endif()
 movalent_add_gtest(wine_StandInPageTest SOURCES ${CMAKE_CURRENT_LIST_DIR}/StandInPageTest.cpp ${STANDIN_PAGE_SOURCES})
 target_sources(wine_StandInPageTest PRIVATE ${CMAKE_CURRENT_LIST_DIR}/StandInDomTest.cpp)
 target_include_directories(wine_StandInPageTest PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+
+# The document object model through the engine's interfaces, with a hosted control for clicks and frames.
+movalent_add_gtest(wine_StandInObjectModelTest SOURCES ${CMAKE_CURRENT_LIST_DIR}/StandInObjectModelTest.cpp
+                   ${CMAKE_SOURCE_DIR}/tests/wine/StandInBrowserHost.cpp)
+target_link_libraries(wine_StandInObjectModelTest PRIVATE ole32 oleaut32 uuid user32)
+standin_use(wine_StandInObjectModelTest)
 
 # The stand-in developer-tools panel (standin/panel/StandInPanel.cpp), in three releases: the current one, one
 # too old to offer the panel interface, and one whose Init fails. Build output standin/builds/<name>.dll; a

@@ -70,10 +70,23 @@
 //   <!--standin: end-thread-->      a fault in engine code: the browser thread ends at once (ExitThread), none
 //       of its host's clean-up running.
 //   <frame src=...>, <iframe src=...>  frames, loaded as above.
+//   <!--standin: other-site-->      in a frame's page (not run in a top-level page): the page comes from
+//       another site. The frame's window, as the frames collection of the page around it hands it out,
+//       answers E_ACCESSDENIED from document and execScript (standin/engine/document/HtmlDom.h).
 //
 // Like the real control, the browser asks its client site for IDocHostUIHandler whenever it opens a
 // top-level page (navigation or refresh) and calls GetHostInfo, with dwFlags and dwDoubleClick preset to
 // 0xFFFFFFFF so that a host that leaves them alone shows.
+//
+// Clicks: a WM_LBUTTONDOWN and then a WM_LBUTTONUP in the control's page window (the window IOleWindow::
+// GetWindow gives; posted, sent or from SendInput) are a left click at the WM_LBUTTONUP's point, in the page
+// window's client coordinates. The top-level document fires HTMLDocumentEvents2 onclick to its sinks with the
+// innermost element of the stand-in's layout there (standin/engine/document/DomLayout.h), or the BODY, as
+// srcElement; unless a sink cancels it (returnValue VARIANT_FALSE, or VT_BOOL false as its Invoke result) the
+// click reaches the page (click.count, click.last). Frames are not laid out: every click goes to the
+// top-level document. To click an element from another process, read its box.<id> from the window text and
+// post the two messages with the box's centre to the page window (for SendInput, ClientToScreen of that
+// point).
 //
 // The page the control draws (GDI, in its own window) and its page report say the same. The report is
 // "key=value" lines (format in standin/StandInInterfaces.h) from IStandInBrowser::GetPageReport, and also the
@@ -120,6 +133,19 @@
 //                       "unknown name (<GetIDsOfNames' answer>)", or "dispid N, returned <Invoke's answer>,
 //                       no result" ("a result" when the member gave one). Calls of the page on show only
 //   contextMenu         ShowContextMenu's answer ("0x00000001": the engine's own menu), or "no handler"
+//   click.count         left clicks in the page window that reached the page on show (given for a page whose
+//                       document is a stand-in document; a new page starts at 0)
+//   click.last          the id of the element the last of them went to, or its tag ("BODY") when it has none
+//   box.<id>            "left,top,right,bottom" of the first element of the top-level document with that id,
+//                       in the stand-in's layout (page window client coordinates); "0,0,0,0" when it is not
+//                       displayed. One line for every id, in document order
+//   attr.<id>.<name>    an attribute a host set (setAttribute; the style attribute also through
+//                       style.cssText) on the first element with that id, as it is now; the drawn page lists
+//                       them too
+//   script.error        the message of the last execScript of the top-level document's window that failed
+//   fetch.last          "<copy's file name> <url>": the process's last URLOpenBlockingStreamW call to any
+//                       copy (the environment variable STANDIN_LAST_FETCH, read when the report is made)
+// The text key is the page's text as loaded; changes a host makes show in attr.* (and in the layout).
 #include "standin/StandInInterfaces.h"
 
 namespace movalent {
@@ -145,7 +171,8 @@ struct IStandInDocument : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetDirectiveCount(LONG* count) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetDirective(LONG index, BSTR* name, BSTR* argument) = 0;
     // The document of this document's next frame, in document order (null: the frame was left empty). The
-    // browser adds them as it opens the frames; the document's frames collection hands them out.
+    // browser adds them as it opens the frames; the document's frames collection hands them out (a frame
+    // document with the other-site directive as a window that keeps the document to itself).
     virtual HRESULT STDMETHODCALLTYPE AddFrame(IDispatch* frameDocument) = 0;
     // After every change a host makes to the document's elements or styles, the document posts message to
     // window (no window: nobody is told).
@@ -154,6 +181,12 @@ struct IStandInDocument : public IUnknown {
     // number of wrappers, and whether the wrapper is the body's only child.
     virtual HRESULT STDMETHODCALLTYPE GetZoom(BSTR* runtime, BSTR* wrapper, LONG* wrappers,
                                               BOOL* wrapsAll) = 0;
+    // The document's own lines of the page report (box.*, attr.*, script.error), "key=value\n" each.
+    virtual HRESULT STDMETHODCALLTYPE GetReportLines(BSTR* lines) = 0;
+    // A left click at (x, y) in the page window's client coordinates: onclick goes to the document's
+    // HTMLDocumentEvents2 sinks. reached is FALSE when a sink cancelled it; target names the element it went
+    // to (its id, or its upper-case tag when it has none). S_FALSE, nothing fired, before the page is loaded.
+    virtual HRESULT STDMETHODCALLTYPE Click(LONG x, LONG y, BOOL* reached, BSTR* target) = 0;
 };
 
 } // namespace movalent

@@ -11,6 +11,13 @@
 //   DllGetClassObject, DllCanUnloadNow  the usual in-process server entry points (the variant build that
 //                                       stands in for a damaged browser module lacks DllGetClassObject)
 //   StandInProbe                        StandInProbeFn below
+//   URLOpenBlockingStreamW              urlmon's, for fetching a page's source: a stream of a local file's
+//   bytes
+//                                       (file: addresses and plain paths; any other address
+//                                       INET_E_UNKNOWN_PROTOCOL, a missing file INET_E_RESOURCE_NOT_FOUND);
+//                                       the callback is never called. Every call first sets the process's
+//                                       environment variable STANDIN_LAST_FETCH to "<this copy's file name>
+//                                       <url>" (standin/StandInBrowser.h: fetch.last)
 //
 // Probe report: plain text, one "key=value" line per fact, lines ended by "\n", keys unique within one
 // report. Handles are "0x" and eight upper-case hex digits, HRESULTs and NTSTATUS values likewise, Win32

@@ -9,6 +9,8 @@ movalent_add_gtest(unit_StandInPageTest
             ${CMAKE_CURRENT_LIST_DIR}/engine/page/PageText.cpp
             ${CMAKE_CURRENT_LIST_DIR}/engine/page/TravelLog.cpp)
 target_include_directories(unit_StandInPageTest PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-# The document model's element tree.
+# The document model's node tree, its styles and layout, and the little script its windows run.
 target_sources(unit_StandInPageTest PRIVATE ${CMAKE_CURRENT_LIST_DIR}/StandInDomTest.cpp
-               ${CMAKE_CURRENT_LIST_DIR}/engine/document/DomTree.cpp)
+               ${CMAKE_CURRENT_LIST_DIR}/engine/document/DomTree.cpp
+               ${CMAKE_CURRENT_LIST_DIR}/engine/document/DomLayout.cpp
+               ${CMAKE_CURRENT_LIST_DIR}/engine/document/PageScript.cpp)

@@ -5,6 +5,7 @@
 #include "standin/engine/ClassTable.h"
 #include "standin/engine/Probes.h"
 #include "standin/engine/ThisModule.h"
+#include "standin/engine/browser/PageLoader.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -55,4 +56,11 @@ extern "C" __declspec(dllexport) int __stdcall StandInProbe(const wchar_t* what,
         out[copied] = L'\0';
     }
     return static_cast<int>(report.size());
+}
+
+// Fetching a page's source the way urlmon does (standin/engine/browser/PageLoader.h). The status callback is
+// never called.
+extern "C" __declspec(dllexport) HRESULT WINAPI
+    URLOpenBlockingStreamW(LPUNKNOWN, LPCWSTR url, LPSTREAM* stream, DWORD, LPBINDSTATUSCALLBACK) {
+    return OpenBlockingStream(url, stream);
 }

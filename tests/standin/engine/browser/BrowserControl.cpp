@@ -3,6 +3,7 @@
 #include "standin/engine/Probes.h"
 
 #include <exdisp.h>
+#include <windowsx.h>
 
 #include <new>
 
@@ -148,6 +149,41 @@ ZoomSnapshot ZoomOf(const LoadedDocument& page) {
     return zoom;
 }
 
+// The document's own report lines (box.*, attr.*, script.error) as pairs; false for a document that is no
+// stand-in's.
+bool DocumentLinesOf(const LoadedDocument& page, std::vector<std::pair<std::wstring, std::wstring>>& lines) {
+    ComPtr<IStandInDocument> model;
+    UniqueBstr text;
+    if (!page.document || FAILED(page.document.As(model)) || !model ||
+        FAILED(model->GetReportLines(text.put())))
+        return false;
+    std::wstring_view rest = text.get() != nullptr ? std::wstring_view(text.get(), ::SysStringLen(text.get()))
+                                                   : std::wstring_view();
+    while (!rest.empty()) {
+        const size_t end = std::min(rest.find(L'\n'), rest.size());
+        const std::wstring_view line = rest.substr(0, end);
+        rest.remove_prefix(end < rest.size() ? end + 1 : end);
+        const size_t equals = line.find(L'=');
+        if (equals != std::wstring_view::npos)
+            lines.emplace_back(line.substr(0, equals), line.substr(equals + 1));
+    }
+    return true;
+}
+
+// What the process's last URLOpenBlockingStreamW call of any stand-in copy left behind.
+std::wstring LastFetch() {
+    std::wstring value(512, L'\0');
+    for (;;) {
+        const DWORD n =
+            ::GetEnvironmentVariableW(kLastFetchVariable, value.data(), static_cast<DWORD>(value.size()));
+        if (n < value.size()) {
+            value.resize(n);
+            return value;
+        }
+        value.resize(n);
+    }
+}
+
 } // namespace
 
 PageSnapshot CBrowserControl::Snapshot() const {
@@ -178,6 +214,9 @@ PageSnapshot CBrowserControl::Snapshot() const {
             shot.zoom = ZoomOf(frame.page);
             snapshot.frames.push_back(std::move(shot));
         }
+        snapshot.clickCount = clickCount_;
+        snapshot.clickLast = clickLast_;
+        snapshot.documentKnown = DocumentLinesOf(page_.top, snapshot.documentLines);
         snapshot.probed = true;
         snapshot.modules = page_.probes.modules;
         snapshot.versionVector = page_.probes.versionVector;
@@ -191,7 +230,26 @@ PageSnapshot CBrowserControl::Snapshot() const {
     snapshot.newWindowUrl = newWindowUrl_;
     snapshot.newWindowHandledBy = newWindowHandledBy_;
     snapshot.close = closeAnswer_;
+    snapshot.fetchLast = LastFetch();
     return snapshot;
+}
+
+void CBrowserControl::ClickPage(LONG x, LONG y) {
+    if (!page_.present || closed_)
+        return;
+    const ComPtr<IDispatch> document = page_.top.document;
+    ComPtr<IStandInDocument> model;
+    if (!document || FAILED(document.As(model)) || !model)
+        return;
+    BOOL reached = FALSE;
+    UniqueBstr target;
+    // A sink may navigate meanwhile: a click on a page no longer on show counts for nothing.
+    if (model->Click(x, y, &reached, target.put()) != S_OK || !reached ||
+        page_.top.document.get() != document.get())
+        return;
+    ++clickCount_;
+    clickLast_ = FromBstr(target.get());
+    PageChanged();
 }
 
 void CBrowserControl::PageChanged() {
@@ -263,6 +321,13 @@ LRESULT CBrowserControl::OnWindowMessage(HWND window, UINT message, WPARAM wPara
                 return 1; // painting covers the whole window
             case WM_LBUTTONDOWN:
                 ::SetFocus(window);
+                buttonDown_ = true;
+                return 0;
+            case WM_LBUTTONUP:
+                if (buttonDown_) {
+                    buttonDown_ = false;
+                    ClickPage(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+                }
                 return 0;
             case WM_NCDESTROY:
                 pageWindow_ = nullptr;

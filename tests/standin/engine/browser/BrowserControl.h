@@ -262,6 +262,9 @@ private:
     LRESULT OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     PageSnapshot Snapshot() const;
     void PageChanged(); // repaints and renews the window text
+    // A left click at a point of the page window: the page's document fires onclick, and the click counts
+    // unless a sink cancelled it.
+    void ClickPage(LONG x, LONG y);
     void DestroyPageWindow();
     std::wstring CurrentState() const;
 
@@ -306,6 +309,9 @@ private:
     std::wstring newWindowUrl_;
     std::wstring newWindowHandledBy_;
     std::wstring closeAnswer_;
+    bool buttonDown_ = false; // a left button went down in the page window and has not come up yet
+    long clickCount_ = 0;     // clicks that reached the page on show
+    std::wstring clickLast_;
     HostSnapshot host_;
     std::wstring statusText_;
     std::map<std::wstring, UniqueVariant> properties_; // PutProperty / GetProperty

@@ -392,6 +392,8 @@ void CBrowserControl::ReplacePage(LoadedDocument top, EngineProbeAnswers probes)
     WatchDocument(page_.top.document.get());
     page_.title = LocationNameOf(page_.top);
     page_.probes = std::move(probes);
+    clickCount_ = 0;
+    clickLast_.clear();
     AskHost();
 }
 

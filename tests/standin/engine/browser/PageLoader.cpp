@@ -119,6 +119,39 @@ std::string ErrorPageBytes(const std::wstring& url, HRESULT status) {
         Escaped(url) + L":</p><p>" + Reason(status) + L" (status " + code + L").</p></body></html>");
 }
 
+HRESULT OpenBlockingStream(LPCWSTR url, IStream** stream) {
+    if (stream == nullptr)
+        return E_POINTER;
+    *stream = nullptr;
+    if (url == nullptr)
+        return E_INVALIDARG;
+    try {
+        const std::wstring record = ThisModuleIdentity().fileName + L" " + url;
+        ::SetEnvironmentVariableW(kLastFetchVariable, record.c_str());
+        const PageAddress address = ParseAddress(url);
+        if (address.kind != AddressKind::File)
+            return kInetUnknownProtocol;
+        std::string bytes;
+        const HRESULT status = ReadPage(address, bytes);
+        if (FAILED(status))
+            return status;
+        ComPtr<IStream> memory;
+        HRESULT hr = ::CreateStreamOnHGlobal(nullptr, TRUE, memory.put());
+        if (FAILED(hr) || !memory)
+            return FAILED(hr) ? hr : E_OUTOFMEMORY;
+        ULONG written = 0;
+        if (!bytes.empty() &&
+            FAILED(hr = memory->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written)))
+            return hr;
+        LARGE_INTEGER start = {};
+        memory->Seek(start, STREAM_SEEK_SET, nullptr);
+        *stream = memory.detach();
+        return S_OK;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
 LoadedDocument MakeDocument(const std::wstring& url, const std::string& bytes) {
     LoadedDocument page;
     page.url = url;

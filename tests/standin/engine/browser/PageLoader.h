@@ -34,6 +34,15 @@ struct LoadedDocument {
     std::vector<PageDirective> directives;
 };
 
+// The environment variable in which the process keeps its last fetch through OpenBlockingStream: "<file name
+// of the copy that was asked> <url as given>".
+inline constexpr wchar_t kLastFetchVariable[] = L"STANDIN_LAST_FETCH";
+
+// urlmon's URLOpenBlockingStreamW as every copy exports it: a stream holding a local file's bytes, for a
+// file: address or a plain path; INET_E_UNKNOWN_PROTOCOL for any other address, the status of ReadPage for a
+// file that cannot be read. Every call is first recorded in kLastFetchVariable, whatever comes of it.
+HRESULT OpenBlockingStream(LPCWSTR url, IStream** stream);
+
 // A new document for url holding bytes: CoCreateInstance of the HTML document class on the calling thread;
 // when that gives no stand-in document, one made by this copy.
 LoadedDocument MakeDocument(const std::wstring& url, const std::string& bytes);

@@ -1,8 +1,10 @@
 #include "standin/engine/document/DomTree.h"
 
+#include "standin/engine/document/DomLayout.h"
 #include "standin/engine/page/PageText.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace movalent::standin {
 namespace {
@@ -26,14 +28,314 @@ std::wstring Lower(std::wstring_view text) {
 
 void Collect(const DomElement& element, std::vector<DomElement*>& out) {
     for (const DomElementPtr& child : element.children) {
+        if (child->IsText())
+            continue;
         out.push_back(child.get());
         Collect(*child, out);
     }
 }
 
+bool IsBlank(std::wstring_view text) {
+    return Trim(text).empty();
+}
+
+bool IsOneOf(std::wstring_view name, std::initializer_list<std::wstring_view> names) {
+    for (std::wstring_view candidate : names)
+        if (candidate == name)
+            return true;
+    return false;
+}
+
+std::wstring Upper(std::wstring_view text) {
+    std::wstring out(text);
+    for (wchar_t& c : out)
+        if (c >= L'a' && c <= L'z')
+            c = static_cast<wchar_t>(c - L'a' + L'A');
+    return out;
+}
+
+// Script names of attributes that differ from their markup names.
+std::wstring CanonicalName(std::wstring_view name, bool caseSensitive) {
+    std::wstring key = caseSensitive ? std::wstring(name) : Lower(name);
+    if (key == L"className" || key == L"classname")
+        return L"class";
+    if (key == L"htmlFor" || key == L"htmlfor")
+        return L"for";
+    return key;
+}
+
+void AddAttribute(DomElement& element, std::wstring_view name, std::wstring_view value) {
+    for (const auto& attribute : element.attributes)
+        if (attribute.first == name)
+            return; // the first of two attributes of one name counts, as in a browser
+    SetAttribute(element, name, value, false);
+}
+
+bool IsHeadContent(std::wstring_view tag) {
+    return IsOneOf(tag, {L"title", L"meta", L"link", L"style", L"script", L"base", L"noscript"});
+}
+
+bool ClosesParagraph(std::wstring_view tag) {
+    return IsOneOf(tag, {L"address",  L"article", L"aside", L"blockquote", L"center", L"dir", L"div",  L"dl",
+                         L"fieldset", L"footer",  L"form",  L"h1",         L"h2",     L"h3",  L"h4",   L"h5",
+                         L"h6",       L"header",  L"hr",    L"li",         L"dd",     L"dt",  L"menu", L"nav",
+                         L"ol",       L"p",       L"pre",   L"section",    L"table",  L"ul"});
+}
+
+class TreeBuilder {
+public:
+    explicit TreeBuilder(const PageContent& page) : frameset_(page.frameset) {
+        html_ = MakeElement(L"html", L"");
+        head_ = MakeElement(L"head", L"");
+        Append(*html_, head_);
+        open_.push_back(html_.get());
+        for (const PageToken& token : page.tokens) {
+            switch (token.kind) {
+            case PageToken::Kind::Start:
+                Start(token);
+                break;
+            case PageToken::Kind::End:
+                End(token.name);
+                break;
+            case PageToken::Kind::Text:
+                Text(token.text);
+                break;
+            }
+        }
+        if (!root_)
+            MakeRoot(frameset_ ? L"frameset" : L"body", {});
+    }
+
+    DomElementPtr html_;
+    DomElementPtr head_;
+    DomElementPtr root_;
+
+private:
+    using Attributes = std::vector<std::pair<std::wstring, std::wstring>>;
+
+    static void Append(DomElement& parent, const DomElementPtr& child) {
+        child->parent = &parent;
+        parent.children.push_back(child);
+    }
+
+    static DomElementPtr MakeTagged(const std::wstring& tag, const Attributes& attributes) {
+        auto element = std::make_shared<DomElement>();
+        element->tag = tag;
+        for (const auto& [name, value] : attributes)
+            AddAttribute(*element, name, value);
+        return element;
+    }
+
+    void MakeRoot(const std::wstring& tag, const Attributes& attributes) {
+        root_ = MakeTagged(tag, attributes);
+        Append(*html_, root_);
+        open_.assign({html_.get(), root_.get()});
+    }
+
+    // Pops the nearest open element named one of names, unless one of boundaries comes first.
+    void CloseOpen(std::initializer_list<std::wstring_view> names,
+                   std::initializer_list<std::wstring_view> boundaries) {
+        for (size_t i = open_.size(); i-- > 2;) {
+            if (IsOneOf(open_[i]->tag, names)) {
+                open_.resize(i);
+                return;
+            }
+            if (IsOneOf(open_[i]->tag, boundaries))
+                return;
+        }
+    }
+
+    void ImplyEnds(std::wstring_view tag) {
+        if (ClosesParagraph(tag))
+            CloseOpen({L"p"}, {L"table", L"td", L"th", L"caption", L"button", L"object", L"applet"});
+        if (tag == L"li")
+            CloseOpen({L"li"}, {L"ul", L"ol", L"menu", L"dir", L"table"});
+        else if (tag == L"dt" || tag == L"dd")
+            CloseOpen({L"dt", L"dd"}, {L"dl", L"table"});
+        else if (tag == L"tr")
+            CloseOpen({L"tr"}, {L"table"});
+        else if (tag == L"td" || tag == L"th")
+            CloseOpen({L"td", L"th"}, {L"tr", L"table"});
+        else if (tag == L"option" && open_.back()->tag == L"option")
+            open_.pop_back();
+    }
+
+    void Start(const PageToken& token) {
+        const std::wstring& tag = token.name;
+        if (tag == L"html") {
+            for (const auto& [name, value] : token.attributes)
+                AddAttribute(*html_, name, value);
+            return;
+        }
+        if (tag == L"head") {
+            if (!root_)
+                for (const auto& [name, value] : token.attributes)
+                    AddAttribute(*head_, name, value);
+            return;
+        }
+        if (tag == L"body") {
+            if (frameset_)
+                return;
+            if (!root_)
+                MakeRoot(tag, token.attributes);
+            else
+                for (const auto& [name, value] : token.attributes)
+                    AddAttribute(*root_, name, value);
+            return;
+        }
+        if (!root_) {
+            if (frameset_ && tag == L"frameset") {
+                MakeRoot(tag, token.attributes);
+                return;
+            }
+            if (IsHeadContent(tag) || frameset_) {
+                if (!IsHeadContent(tag))
+                    return; // content outside the frameset
+                const DomElementPtr element = MakeTagged(tag, token.attributes);
+                Append(*head_, element);
+                if (!IsVoidElement(tag))
+                    open_.push_back(element.get());
+                return;
+            }
+            MakeRoot(L"body", {});
+        }
+        if (open_.size() < 2)
+            return; // after the frameset closed
+        ImplyEnds(tag);
+        const DomElementPtr element = MakeTagged(tag, token.attributes);
+        Append(*open_.back(), element);
+        if (!IsVoidElement(tag) && open_.size() + 1 < kDeepestNesting)
+            open_.push_back(element.get());
+    }
+
+    void End(const std::wstring& tag) {
+        if (tag == L"html" || tag == L"head" || tag == L"body")
+            return;
+        for (size_t i = open_.size(); i-- > 1;) {
+            if (open_[i]->tag == tag) {
+                open_.resize(i);
+                return;
+            }
+        }
+    }
+
+    void Text(const std::wstring& text) {
+        if (IsBlank(text))
+            return;
+        if (open_.size() < 2) {
+            if (root_ || frameset_)
+                return; // outside the frameset
+            MakeRoot(L"body", {});
+        }
+        DomElement& parent = *open_.back();
+        if (!parent.children.empty() && parent.children.back()->IsText())
+            parent.children.back()->text += text;
+        else
+            Append(parent, MakeTextNode(text));
+    }
+
+    bool frameset_;
+    std::vector<DomElement*> open_; // the html element, then the open elements, innermost last
+};
+
+void EscapeInto(std::wstring& out, std::wstring_view text, bool attribute) {
+    for (wchar_t c : text) {
+        switch (c) {
+        case L'&':
+            out += L"&amp;";
+            break;
+        case L'<':
+            out += attribute ? L"<" : L"&lt;";
+            break;
+        case L'>':
+            out += attribute ? L">" : L"&gt;";
+            break;
+        case L'"':
+            out += attribute ? L"&quot;" : L"\"";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
+void Serialise(const DomElement& node, std::wstring& out, bool raw) {
+    if (node.IsText()) {
+        if (raw)
+            out += node.text;
+        else
+            EscapeInto(out, node.text, false);
+        return;
+    }
+    const std::wstring tag = Upper(node.tag);
+    out += L'<';
+    out += tag;
+    for (const auto& [name, value] : CurrentAttributes(node)) {
+        out += L' ';
+        out += name;
+        out += L"=\"";
+        EscapeInto(out, value, true);
+        out += L'"';
+    }
+    out += L'>';
+    if (IsVoidElement(node.tag))
+        return;
+    const bool rawChildren = node.tag == L"script" || node.tag == L"style" || node.tag == L"xmp";
+    for (const DomElementPtr& child : node.children)
+        Serialise(*child, out, rawChildren);
+    out += L"</";
+    out += tag;
+    out += L'>';
+}
+
+// Visible text with white space runs collapsed and line breaks between blocks.
+class ReaderText {
+public:
+    void Text(std::wstring_view text) {
+        for (wchar_t c : text) {
+            if (c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\f') {
+                space_ = true;
+                continue;
+            }
+            if (!out_.empty()) {
+                if (break_)
+                    out_ += L"\r\n";
+                else if (space_)
+                    out_ += L' ';
+            }
+            space_ = break_ = false;
+            out_ += c;
+        }
+    }
+    void Break() { break_ = true; }
+    std::wstring Take() { return std::move(out_); }
+
+private:
+    std::wstring out_;
+    bool space_ = false;
+    bool break_ = false;
+};
+
+void ReadText(const DomElement& node, const DomElement& top, ReaderText& text) {
+    if (node.IsText()) {
+        text.Text(node.text);
+        return;
+    }
+    if (&node != &top && !IsDisplayed(node))
+        return;
+    const bool block = node.tag == L"br" || IsBlockLevel(node);
+    if (block)
+        text.Break();
+    for (const DomElementPtr& child : node.children)
+        ReadText(*child, top, text);
+    if (block)
+        text.Break();
+}
+
 } // namespace
 
-StyleDeclarations::StyleDeclarations(std::wstring_view text) {
+StyleDeclarations::StyleDeclarations(std::wstring_view source) {
+    std::wstring_view text = source;
     while (!text.empty()) {
         const size_t end = std::min(text.find(L';'), text.size());
         const std::wstring_view declaration = text.substr(0, end);
@@ -45,6 +347,8 @@ StyleDeclarations::StyleDeclarations(std::wstring_view text) {
         if (!name.empty())
             Set(name, Trim(declaration.substr(colon + 1)));
     }
+    written_.assign(source);
+    asWritten_ = true;
 }
 
 std::wstring StyleDeclarations::Get(std::wstring_view name) const {
@@ -56,6 +360,7 @@ std::wstring StyleDeclarations::Get(std::wstring_view name) const {
 }
 
 void StyleDeclarations::Set(std::wstring_view name, std::wstring_view value) {
+    asWritten_ = false;
     const std::wstring key = Lower(name);
     const auto found = std::find_if(declarations_.begin(), declarations_.end(),
                                     [&](const auto& declaration) { return declaration.first == key; });
@@ -76,24 +381,109 @@ std::wstring StyleDeclarations::Text() const {
     return text;
 }
 
+std::wstring StyleDeclarations::CssText() const {
+    return asWritten_ ? written_ : Text();
+}
+
 DomElementPtr MakeElement(std::wstring_view tag, std::wstring_view attributes) {
     auto element = std::make_shared<DomElement>();
     element->tag = Lower(tag);
-    for (const auto& [name, value] : ParseAttributes(attributes)) {
-        if (name == L"id")
-            element->id = value;
-        else if (name == L"name")
-            element->name = value;
-        else if (name == L"style")
-            element->style = StyleDeclarations(value);
-    }
+    for (const auto& [name, value] : ParseAttributes(attributes))
+        AddAttribute(*element, name, value);
     return element;
+}
+
+DomElementPtr MakeTextNode(std::wstring_view text) {
+    auto node = std::make_shared<DomElement>();
+    node->text = text;
+    return node;
 }
 
 std::vector<DomElement*> Descendants(const DomElement& root) {
     std::vector<DomElement*> out;
     Collect(root, out);
     return out;
+}
+
+DomElement* FindById(const DomElement& root, std::wstring_view id) {
+    if (id.empty())
+        return nullptr;
+    if (!root.IsText() && root.id == id)
+        return const_cast<DomElement*>(&root);
+    for (const DomElementPtr& child : root.children)
+        if (DomElement* found = FindById(*child, id))
+            return found;
+    return nullptr;
+}
+
+std::optional<std::wstring> GetAttribute(const DomElement& element, std::wstring_view name,
+                                         bool caseSensitive) {
+    if (element.IsText())
+        return std::nullopt;
+    const std::wstring key = CanonicalName(name, caseSensitive);
+    for (const auto& [attribute, value] : element.attributes)
+        if (attribute == key)
+            return attribute == L"style" ? element.style.CssText() : value;
+    if (key == L"style" && !element.style.Empty())
+        return element.style.CssText();
+    return std::nullopt;
+}
+
+void SetAttribute(DomElement& element, std::wstring_view name, std::wstring_view value, bool byHost) {
+    const std::wstring key = CanonicalName(name, false);
+    const auto found = std::find_if(element.attributes.begin(), element.attributes.end(),
+                                    [&](const auto& attribute) { return attribute.first == key; });
+    const std::wstring kept = key == L"style" ? std::wstring() : std::wstring(value);
+    if (found != element.attributes.end())
+        found->second = kept;
+    else
+        element.attributes.emplace_back(key, kept);
+    if (key == L"id")
+        element.id = value;
+    else if (key == L"name")
+        element.name = value;
+    else if (key == L"style")
+        element.style = StyleDeclarations(value);
+    if (byHost && std::find(element.changedByHost.begin(), element.changedByHost.end(), key) ==
+                      element.changedByHost.end())
+        element.changedByHost.push_back(key);
+}
+
+std::vector<std::pair<std::wstring, std::wstring>> CurrentAttributes(const DomElement& element) {
+    std::vector<std::pair<std::wstring, std::wstring>> out;
+    bool styled = false;
+    for (const auto& [name, value] : element.attributes) {
+        if (name == L"style") {
+            styled = true;
+            out.emplace_back(name, element.style.CssText());
+        } else {
+            out.emplace_back(name, value);
+        }
+    }
+    if (!styled && !element.style.Empty())
+        out.emplace_back(L"style", element.style.CssText());
+    return out;
+}
+
+std::wstring OuterHtml(const DomElement& element) {
+    std::wstring out;
+    Serialise(element, out, false);
+    return out;
+}
+
+std::wstring InnerText(const DomElement& element) {
+    ReaderText text;
+    ReadText(element, element, text);
+    return text.Take();
+}
+
+std::wstring NodeName(const DomElement& node) {
+    return node.IsText() ? std::wstring(L"#text") : Upper(node.tag);
+}
+
+bool IsVoidElement(std::wstring_view tag) {
+    return IsOneOf(tag, {L"br", L"img", L"input", L"hr", L"meta", L"link", L"frame", L"base", L"col", L"area",
+                         L"param", L"embed"});
 }
 
 bool PositionBeside(const DomElementPtr& element, Adjacency where, MarkupPosition& position) {
@@ -137,21 +527,10 @@ bool InsertBetween(const DomElementPtr& element, const MarkupPosition& start, co
     return true;
 }
 
-DomTree::DomTree(const PageContent& page) : root_(std::make_shared<DomElement>()) {
-    if (page.frameset) {
-        root_->tag = L"frameset";
-        return;
-    }
-    root_->tag = L"body";
-    for (const PageElement& source : page.bodyElements) {
-        auto element = std::make_shared<DomElement>();
-        element->tag = source.tag;
-        element->id = source.id;
-        element->name = source.name;
-        element->style = StyleDeclarations(source.style);
-        element->parent = root_.get();
-        root_->children.push_back(std::move(element));
-    }
+DomTree::DomTree(const PageContent& page) {
+    TreeBuilder builder(page);
+    html_ = std::move(builder.html_);
+    root_ = std::move(builder.root_);
 }
 
 ZoomState DomTree::Zoom() const {

@@ -156,6 +156,30 @@ public:
         });
     }
 
+    HRESULT STDMETHODCALLTYPE GetReportLines(BSTR* lines) override {
+        if (lines == nullptr)
+            return E_POINTER;
+        *lines = nullptr;
+        return NoThrow([&] { return ReturnBstr(dom_.ReportLines(), lines); });
+    }
+    HRESULT STDMETHODCALLTYPE Click(LONG x, LONG y, BOOL* reached, BSTR* target) override {
+        if (reached == nullptr || target == nullptr)
+            return E_POINTER;
+        *reached = FALSE;
+        *target = nullptr;
+        // Held: a sink may let go of the document while it hears of the click.
+        AddRef();
+        bool wentThrough = false;
+        std::wstring element;
+        HRESULT hr = dom_.Click(x, y, wentThrough, element);
+        if (hr == S_OK) {
+            *reached = wentThrough;
+            hr = ReturnBstr(element, target);
+        }
+        Release();
+        return hr;
+    }
+
     // IStandInObject
     HRESULT STDMETHODCALLTYPE GetModulePath(BSTR* path) override {
         return ReturnBstr(ThisModulePath(), path);

@@ -249,6 +249,25 @@ PageElement ElementOf(const Tag& tag) {
     return element;
 }
 
+void AddText(PageContent& page, std::wstring_view text) {
+    if (text.empty())
+        return;
+    if (!page.tokens.empty() && page.tokens.back().kind == PageToken::Kind::Text)
+        page.tokens.back().text += text;
+    else
+        page.tokens.push_back({PageToken::Kind::Text, {}, {}, std::wstring(text)});
+}
+
+void AddTag(PageContent& page, const Tag& tag) {
+    PageToken token;
+    token.kind = tag.closing ? PageToken::Kind::End : PageToken::Kind::Start;
+    token.name = tag.name;
+    if (!tag.closing)
+        for (const Attribute& attribute : tag.attributes)
+            token.attributes.emplace_back(attribute.name, attribute.value);
+    page.tokens.push_back(std::move(token));
+}
+
 } // namespace
 
 std::vector<std::pair<std::wstring, std::wstring>> ParseAttributes(std::wstring_view text) {
@@ -307,7 +326,9 @@ PageContent ParsePage(std::wstring_view s) {
             size_t next = s.find(L'<', pos);
             if (next == std::wstring_view::npos)
                 next = s.size();
-            text.Text(DecodeCharacterReferences(s.substr(pos, next - pos)));
+            const std::wstring decoded = DecodeCharacterReferences(s.substr(pos, next - pos));
+            text.Text(decoded);
+            AddText(page, decoded);
             pos = next;
             continue;
         }
@@ -327,10 +348,12 @@ PageContent ParsePage(std::wstring_view s) {
         Tag tag;
         if (!ReadTag(s, pos, tag)) {
             text.Text(L"<");
+            AddText(page, L"<");
             ++pos;
             continue;
         }
         pos = tag.end;
+        AddTag(page, tag);
         if (IsBlockElement(tag.name))
             text.Break();
         if (tag.closing)
@@ -355,11 +378,16 @@ PageContent ParsePage(std::wstring_view s) {
                 page.title = Collapse(DecodeCharacterReferences(content));
                 haveTitle = true;
             }
+            if (tag.name == L"title" || tag.name == L"textarea")
+                AddText(page, DecodeCharacterReferences(content));
+            else if (tag.name != L"iframe")
+                AddText(page, content);
             if (close == std::wstring_view::npos) {
                 pos = s.size();
             } else {
                 const size_t end = s.find(L'>', close);
                 pos = end == std::wstring_view::npos ? s.size() : end + 1;
+                page.tokens.push_back({PageToken::Kind::End, tag.name, {}, {}});
             }
         }
     }

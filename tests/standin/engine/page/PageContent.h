@@ -27,6 +27,19 @@ struct PageElement {
     std::wstring style; // the inline style text as written
 };
 
+// One piece of the markup, for the document tree (standin/engine/document/DomTree.h): a start tag with its
+// attributes as written (names lower case, values decoded), an end tag, or a run of text (character
+// references decoded). Comments, directives and declarations give none. The content of title, script, style,
+// textarea, xmp and noframes comes as one text token (decoded only for title and textarea); an iframe's is
+// dropped.
+struct PageToken {
+    enum class Kind { Start, End, Text };
+    Kind kind = Kind::Text;
+    std::wstring name; // tags: lower case
+    std::vector<std::pair<std::wstring, std::wstring>> attributes;
+    std::wstring text;
+};
+
 struct PageContent {
     std::wstring title; // the first <title>, white space collapsed; empty when there is none
     // The text a reader sees: tags, comments, scripts and styles left out, character references decoded, runs
@@ -39,6 +52,8 @@ struct PageContent {
     // Start tags inside the body in document order: after <body>, or, for a page without one, from the
     // first tag that cannot stand in a head. Empty for a frameset page.
     std::vector<PageElement> bodyElements;
+    // The whole markup in document order.
+    std::vector<PageToken> tokens;
 };
 
 PageContent ParsePage(std::wstring_view markup);

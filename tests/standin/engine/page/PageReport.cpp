@@ -168,6 +168,15 @@ std::wstring BuildPageReport(const PageSnapshot& page) {
         report.Add(L"external." + name, outcome);
     if (!page.host.contextMenu.empty())
         report.Add(L"contextMenu", page.host.contextMenu);
+    if (page.hasPage && page.documentKnown) {
+        report.AddDecimal(L"click.count", page.clickCount);
+        if (!page.clickLast.empty())
+            report.Add(L"click.last", page.clickLast);
+        for (const auto& [key, value] : page.documentLines)
+            report.Add(key, value);
+    }
+    if (!page.fetchLast.empty())
+        report.Add(L"fetch.last", page.fetchLast);
     return report.Text();
 }
 
@@ -201,6 +210,18 @@ std::vector<PageLine> BuildPageLines(const PageSnapshot& page) {
             AddZoomLine(lines, frame.zoom, frame.depth);
             AddParagraphs(lines, frame.text, frame.depth, frameZoom);
         }
+        // What a host or a script changed in the page, and the clicks it took.
+        for (const auto& [key, value] : page.documentLines) {
+            if (key.rfind(L"attr.", 0) == 0)
+                lines.push_back(
+                    {LineStyle::Detail, L"Set by the host: " + key.substr(5) + L" = \"" + value + L"\""});
+            else if (key == L"script.error")
+                lines.push_back({LineStyle::Detail, L"Script error: " + value});
+        }
+        if (page.clickCount > 0)
+            lines.push_back({LineStyle::Detail, L"Clicks that reached the page: " +
+                                                    std::to_wstring(page.clickCount) + L", the last on " +
+                                                    page.clickLast + L"."});
         lines.push_back({LineStyle::Detail, DocumentSentence(page.origin)});
     }
     if (page.probed) {

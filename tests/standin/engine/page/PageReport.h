@@ -83,6 +83,12 @@ struct PageSnapshot {
     std::wstring newWindowHandledBy;
     std::wstring close;
     HostSnapshot host;
+    bool documentKnown = false; // the page's document is a stand-in document: the keys below are known
+    long clickCount = 0;        // left clicks in the page window that reached the page on show
+    std::wstring clickLast;
+    // What the page's document adds (box.*, attr.*, script.error), in its order.
+    std::vector<std::pair<std::wstring, std::wstring>> documentLines;
+    std::wstring fetchLast; // the last fetch through URLOpenBlockingStreamW in the process; empty: none
 };
 
 // "IE 5.5" for '5', "IE 6" ... "IE 8"; "an unknown version" for anything else.
