@@ -66,11 +66,15 @@ void ElementOutline::Show(HWND page, const RECT& rect) {
                            {box.left, box.bottom - std::min(width, h), w, std::min(width, h)},
                            {box.left, box.top, std::min(width, w), h},
                            {box.right - std::min(width, w), box.top, std::min(width, w), h}};
+    // Just above the page's top-level window: a window in front of the page (another program's, a source
+    // window) stays in front of the frame too.
+    HWND owner = ::GetAncestor(page, GA_ROOT);
+    HWND above = ::GetWindow(owner, GW_HWNDPREV);
+    while (above && std::find(edges_.begin(), edges_.end(), above) != edges_.end())
+        above = ::GetWindow(above, GW_HWNDPREV);
     for (size_t i = 0; i < edges_.size(); ++i)
-        // Owned windows stay just above their owner: another program's window, or a source window, in front
-        // of the page stays in front of the frame too.
-        ::SetWindowPos(edges_[i], nullptr, parts[i].left, parts[i].top, parts[i].right, parts[i].bottom,
-                       SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        ::SetWindowPos(edges_[i], above ? above : HWND_TOP, parts[i].left, parts[i].top, parts[i].right,
+                       parts[i].bottom, SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void ElementOutline::UnregisterWindowClass() {

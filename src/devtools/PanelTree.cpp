@@ -75,6 +75,7 @@ void PanelWindow::Rebuild() {
     ::SendMessageW(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     entries_.clear();
     ComPtr<IHTMLDocument2> document = TopDocument();
+    shownDocument_ = document;
     ComPtr<IHTMLDOMNode> root = DocumentRoot(document.get());
     if (!root) {
         InsertNote(nullptr, Text(PanelText::NoDocument));

@@ -3,6 +3,8 @@
 #include "devtools/PanelControls.h"
 #include "devtools/PanelTranslation.h"
 #include "devtools/WindowSupport.h"
+#include "framework/ConnectionPoints.h"
+#include "framework/DispatchArguments.h"
 
 #include <exdispid.h>
 
@@ -45,19 +47,8 @@ bool PanelWindow::Create(HWND container, IWebBrowser2* browser) {
                           WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0, container, nullptr, ThisModule(), this);
     if (!window_)
         return false;
-    browserEvents_.Connect(
-        browser_.get(), DIID_DWebBrowserEvents2, [this](DISPID id, DISPPARAMS& params, VARIANT*) {
-            // The top document is complete: its tree is read again. Frames' completions
-            // come before it.
-            if (id == DISPID_DOCUMENTCOMPLETE && params.cArgs >= 2 && params.rgvarg[1].vt == VT_DISPATCH) {
-                ComPtr<IUnknown> from, top;
-                if (params.rgvarg[1].pdispVal)
-                    params.rgvarg[1].pdispVal->QueryInterface(IID_IUnknown, from.put_void());
-                browser_->QueryInterface(IID_IUnknown, top.put_void());
-                if (from.get() == top.get() && ::IsWindowVisible(window_))
-                    Rebuild();
-            }
-        });
+    browserEvents_.Connect(browser_.get(), DIID_DWebBrowserEvents2,
+                           [this](DISPID id, DISPPARAMS& params, VARIANT*) { OnBrowserEvent(id, params); });
     return true;
 }
 
@@ -70,10 +61,24 @@ void PanelWindow::Destroy() {
     browserEvents_.Disconnect();
     outline_.Destroy();
     entries_.clear();
+    shownDocument_.reset();
     if (window_)
         ::DestroyWindow(window_);
     window_ = nullptr;
     browser_.reset();
+}
+
+void PanelWindow::OnBrowserEvent(DISPID id, DISPPARAMS& params) {
+    if (!::IsWindowVisible(window_))
+        return;
+    // The top document complete (frames complete before it): its tree is read again. A refresh opens a new
+    // document but says only that its download is complete.
+    if (id == DISPID_DOCUMENTCOMPLETE) {
+        if (IsSameComObject(VariantObject(DispatchArgument(params, 0)), browser_.get()))
+            Rebuild();
+    } else if (id == DISPID_DOWNLOADCOMPLETE && !IsSameComObject(TopDocument().get(), shownDocument_.get())) {
+        Rebuild();
+    }
 }
 
 void PanelWindow::Show(bool show) {
@@ -83,7 +88,7 @@ void PanelWindow::Show(bool show) {
     if (!show) {
         SetPicking(false);
         outline_.Hide();
-    } else if (entries_.empty()) {
+    } else if (entries_.empty() || !IsSameComObject(TopDocument().get(), shownDocument_.get())) {
         Rebuild();
     } else {
         UpdateOutline();

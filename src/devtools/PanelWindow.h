@@ -58,6 +58,7 @@ private:
     void OnCommand(unsigned id, unsigned code);
     LRESULT OnNotify(NMHDR& header);
     void OnDpiChanged();
+    void OnBrowserEvent(DISPID id, DISPPARAMS& params);
 
     HWND AddControl(const wchar_t* className, const std::wstring& text, DWORD style, unsigned id,
                     DWORD exStyle = 0);
@@ -98,6 +99,7 @@ private:
     HWND mainWindow_ = nullptr;
     HMODULE urlmon_ = nullptr;
     ComPtr<IWebBrowser2> browser_;
+    ComPtr<IHTMLDocument2> shownDocument_; // the document the tree was read from
     EventConnection browserEvents_;
     EventConnection pageClicks_;
     ElementOutline outline_;

@@ -22,8 +22,9 @@ protected:
     void TearDown() override { Program::ResetSettings(); }
 
     // Starts the program with one tab of the version showing the test page, registers the panel and opens it.
-    HWND OpenPanel(Program& program, const wchar_t* versionSwitch) {
+    HWND OpenPanel(Program& program, const wchar_t* versionSwitch, std::map<std::wstring, DWORD> settings = {}) {
         ProgramOptions options;
+        options.intSettings = std::move(settings);
         options.engineFolder = movalent::standin::testing::StandInFolder(L"full");
         options.arguments = {versionSwitch, Page()};
         if (!program.Start(options))
@@ -113,6 +114,19 @@ TEST_F(DevTools, SelectedElementShowsItsPropertiesAndEditsReachThePage) {
             << key << " = " << PageValue(tab, key);
     }
     EXPECT_TRUE(Program::WaitFor([&] { return RowValue(list, L"title") == L"after"; }));
+
+    // The page opened again: the tree is read anew (the edits are gone) and the selection stays where it was.
+    program.PostCommand(ID_NAV_REFRESH);
+    EXPECT_TRUE(Program::WaitFor([&] { return RowValue(list, L"title") == L"before"; }));
+    EXPECT_EQ(L"<div id=\"target\">", Selected(panel));
+    EXPECT_EQ(0, program.Close());
+}
+
+TEST_F(DevTools, TextsFollowTheProgramsLanguage) {
+    Program program;
+    HWND panel = OpenPanel(program, L"-ie7", {{L"langID", 0x0C}}); // French
+    ASSERT_TRUE(panel) << program.StartError();
+    EXPECT_EQ(L"&Choisir", PanelItemText(panel, devtools::kPickButton));
     EXPECT_EQ(0, program.Close());
 }
 
