@@ -419,7 +419,7 @@ void BrowserTab::LoopTabs(bool withPanel) {
                 windows, windowsAfter);
     EXPECT_LE(threadsAfter, threads + 1);
     EXPECT_EQ(windows, windowsAfter);
-    EXPECT_LE(memoryAfter, memory + 8u * 1024 * 1024);
+    EXPECT_LE(memoryAfter, memory + 2u * 1024 * 1024);
     EXPECT_EQ(0, program.Close());
 }
 
