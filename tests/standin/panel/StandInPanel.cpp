@@ -17,27 +17,18 @@
 #include <exdisp.h>
 #include <shlobj.h>
 
+#include "devtools/FennimoxPanel.h"
+
 #include <atomic>
 #include <new>
 #include <string>
 
 namespace {
 
-// The panel's interface as its maker publishes it: the slot order is the contract.
-struct IStandInFennimoxPanel : public IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE Init(HWND container, IWebBrowser2* browser, int engineVersion,
-                                           BSTR* title) = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved1() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved2() = 0;
-    virtual HRESULT STDMETHODCALLTYPE SetMainWindow(HWND mainWindow) = 0;
-    virtual HRESULT STDMETHODCALLTYPE SetUrlmonModule(HMODULE urlmon) = 0;
-    virtual HRESULT STDMETHODCALLTYPE Close() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Run() = 0;
-    virtual HRESULT STDMETHODCALLTYPE ViewSource(LONG which) = 0;
-};
-
-constexpr IID kIidPanel = {0x3293C04C, 0xF14F, 0x46E5, {0x89, 0xDE, 0x91, 0x7B, 0xC0, 0xF6, 0x10, 0xF3}};
-constexpr CLSID kClsidPanel = {0x947E34E9, 0x1D85, 0x43CB, {0x9C, 0xBF, 0x5C, 0x49, 0x21, 0x18, 0xFD, 0xD5}};
+// The panel's published interface: the slot order is the contract.
+using IStandInFennimoxPanel = movalent::IFennimoxPanel;
+constexpr IID kIidPanel = movalent::IID_IFennimoxPanel;
+constexpr CLSID kClsidPanel = movalent::CLSID_FennimoxPanel;
 constexpr wchar_t kWindowClass[] = L"StandInFennimoxPanel";
 constexpr wchar_t kTitle[] = L"Fennimox stand-in";
 
