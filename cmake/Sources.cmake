@@ -10,6 +10,7 @@ set(MOVALENT_PORTABLE_SOURCES
     src/app/VersionRules.cpp
     src/engine/ClassTables.cpp
     src/engine/EngineFiles.cpp
+    src/engine/EngineImport.cpp
     src/engine/IeVersion.cpp
     src/engine/ModuleNames.cpp
     src/engine/RegistryRules.cpp
@@ -69,6 +70,7 @@ set(MOVALENT_DEVTOOLS_SOURCES
 set(MOVALENT_WINDOWS_SOURCES
     src/app/AboutDlg.cpp
     src/app/CustomizePropSheet.cpp
+    src/app/EngineImportFlow.cpp
     src/app/OptionsAdvancedPageDlg.cpp
     src/app/OptionsGeneralPageDlg.cpp
     src/app/OptionsLanguagePageDlg.cpp
@@ -78,6 +80,7 @@ set(MOVALENT_WINDOWS_SOURCES
     src/app/VersionCheck.cpp
     src/app/VersionInfo.cpp
     src/engine/ClassRedirection.cpp
+    src/engine/EngineFolderScan.cpp
     src/engine/EngineLoader.cpp
     src/engine/ModuleRedirection.cpp
     src/engine/RegistryRedirection.cpp
@@ -162,6 +165,7 @@ set(MOVALENT_NATIVE_TESTS
     tests/unit/CopierCapstone64Test.cpp
     tests/unit/CopierFuzzTest.cpp
     tests/unit/EngineFilesTest.cpp
+    tests/unit/EngineImportTest.cpp
     tests/unit/InstructionCopierTest.cpp
     tests/unit/InstructionCopier64Test.cpp
     tests/unit/LanguageFileTest.cpp
@@ -226,6 +230,7 @@ set(MOVALENT_E2E_TESTS
     tests/e2e/OptionsEndToEndTest.cpp
     tests/e2e/RibbonEndToEndTest.cpp
     tests/e2e/DevToolsPanelEndToEndTest.cpp
+    tests/e2e/EngineImportEndToEndTest.cpp
 )
 
 # End-to-end tests with pictures of the program, under a virtual screen.

@@ -2,6 +2,7 @@
 
 #include "app/LanguageTable.h"
 #include "app/MakerAddresses.h"
+#include "app/TextFormat.h"
 #include "app/VersionInfo.h"
 #include "engine/EngineLoader.h"
 #include "framework/DocumentString.h"
@@ -25,11 +26,6 @@ unsigned EngineLineFormat(EngineAbsence absence) {
     default:
         return IDS_ENGINE_NO_FILES;
     }
-}
-
-void ReplaceFirst(std::wstring& text, std::wstring_view mark, std::wstring_view value) {
-    if (const size_t at = text.find(mark); at != std::wstring::npos)
-        text.replace(at, mark.size(), value);
 }
 
 } // namespace

@@ -103,4 +103,17 @@ bool CCustomCommandLineInfo::HasUrls() const {
     return false;
 }
 
+std::optional<std::wstring> ImportEnginesFolder(const std::vector<CommandLineArg>& args) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (!args[i].isSwitch || args[i].text.size() != 14)
+            continue;
+        std::wstring name = args[i].text;
+        for (wchar_t& c : name)
+            c = static_cast<wchar_t>(c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c);
+        if (name == L"import-engines")
+            return i + 1 < args.size() && !args[i + 1].isSwitch ? args[i + 1].text : std::wstring();
+    }
+    return std::nullopt;
+}
+
 } // namespace movalent

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,10 @@ struct CommandLineArg {
 // Arguments after the program name, split the way the framework does: a first character "-" or "/" makes a
 // switch and is taken off.
 std::vector<CommandLineArg> SplitCommandLineArgs(const std::vector<std::wstring>& argsAfterProgram);
+
+// "-import-engines <folder>" (or "/import-engines"): the program only puts that folder's engine files in place.
+// The folder, empty when the switch has none; nothing when the command line does not ask for an import.
+std::optional<std::wstring> ImportEnginesFolder(const std::vector<CommandLineArg>& args);
 
 // Collects the URLs of the command line into one list per engine version. Version switches apply to the URLs
 // that follow them; "all" sends every following URL to every version.

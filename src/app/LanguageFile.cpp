@@ -126,6 +126,10 @@ std::optional<std::string> LoadLanguageFileBytes(const FileReader& readFile, con
     if (!readFile) {
         return std::nullopt;
     }
+    // Without an installation folder only the relative name is tried: "\\" + name would be the root of whatever
+    // drive the program was started from.
+    if (installDir.empty())
+        return readFile(fileName);
     const std::wstring inInstallFolder = installDir + L"\\" + fileName;
     const std::wstring& first = order == LanguageFileSearch::InstallFolderFirst ? inInstallFolder : fileName;
     const std::wstring& second = order == LanguageFileSearch::InstallFolderFirst ? fileName : inInstallFolder;

@@ -53,8 +53,8 @@ std::optional<std::wstring> ReadLanguageString(std::string_view bytes, const Ans
 // Start-up looks in the installation folder first, the options' language list in the current folder first.
 enum class LanguageFileSearch { InstallFolderFirst, CurrentFolderFirst };
 
-// The bytes of the first of the two places that can be read. With no installation folder known the first place
-// is "\" + name, a path from the root of the current drive.
+// The bytes of the first of the two places that can be read. With no installation folder known only the name
+// itself, relative to the current folder, is tried.
 std::optional<std::string> LoadLanguageFileBytes(const FileReader& readFile, const std::wstring& installDir,
                                                  const std::wstring& fileName, LanguageFileSearch order);
 

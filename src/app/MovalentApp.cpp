@@ -2,6 +2,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/CustomizePropSheet.h"
+#include "app/EngineImportFlow.h"
 #include "app/InternalMessages.h"
 #include "app/LanguageTable.h"
 #include "app/Localisation.h"
@@ -39,6 +40,12 @@ std::wstring ProgramFolder() {
     std::wstring folder(path, length);
     size_t slash = folder.find_last_of(L"\\/");
     return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
+}
+
+std::wstring TrimTrailingSlash(std::wstring folder) {
+    if (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/'))
+        folder.pop_back();
+    return folder;
 }
 
 void ApplyMakerAddressOverride() {
@@ -125,10 +132,21 @@ bool CMovalentApp::InitInstance() {
     installDir_ = ReadInstallDir();
 
     // 6. The user-interface language.
-    InitProcessLanguage(static_cast<unsigned>(settings_->ReadInt(kLangIdValue, kDefaultLangId)), installDir_);
+    // Without an installation folder the language files are the program's own, whatever folder it was started in.
+    InitProcessLanguage(static_cast<unsigned>(settings_->ReadInt(kLangIdValue, kDefaultLangId)),
+                        installDir_.empty() ? TrimTrailingSlash(ProgramFolder()) : installDir_);
     languageInitialised_ = true;
     SetFrameworkStringLoader(LocalizedString);
     SetMessageBoxCaption(LocalizedString(IDS_APPLICATION_NAME));
+
+    // "/import-engines <folder>": putting engine files in place is all this start does.
+    if (std::optional<std::wstring> folder = ImportEnginesFolder(SplitCommandLineArgs(ProcessArguments()))) {
+        if (folder->empty())
+            folder = PickEngineFolder(nullptr);
+        const ImportResult result = folder ? ImportEngineFolder(nullptr, *folder, false) : ImportResult::Cancelled;
+        exitCode_ = result == ImportResult::Imported ? 0 : result == ImportResult::Cancelled ? 2 : 1;
+        return false;
+    }
 
     // 8. The program's folder becomes the current directory: the engine loader finds the engine files there.
     std::wstring folder = ProgramFolder();
@@ -296,6 +314,11 @@ void CMovalentApp::RegisterCommands() {
         sheet.DoModal();
     });
     OnUpdateCommand(ID_CONFIGURE, always);
+    OnCommand(ID_ADD_ENGINE_FILES, [this] {
+        if (std::optional<std::wstring> folder = PickEngineFolder(MainWindowHandle()))
+            ImportEngineFolder(MainWindowHandle(), *folder, true);
+    });
+    OnUpdateCommand(ID_ADD_ENGINE_FILES, always);
     OnCommand(ID_CHECK_VERSION, [this] { RunVersionCheck(MainWindowHandle()); });
     OnUpdateCommand(ID_CHECK_VERSION, always);
     OnCommand(ID_SHOW_ABOUT, [this] { ShowAbout(); });

@@ -36,11 +36,12 @@ public:
             *result = nullptr;
         if (outer)
             return CLASS_E_NOAGGREGATION;
-        // Kept loaded once used: COM unloads an idle server when each browser thread ends, and loading it again
-        // for every tab would start its runtime anew each time, which does not give back all it took.
+        // Kept loaded once used: COM unloads an idle server when each browser thread ends, and loading it
+        // again for every tab would start its runtime anew each time, which does not give back all it took.
         static const bool pinned = [] {
             HMODULE self = nullptr;
-            return ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+            return ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                            GET_MODULE_HANDLE_EX_FLAG_PIN,
                                         reinterpret_cast<LPCWSTR>(&g_module), &self) != FALSE;
         }();
         (void)pinned;

@@ -96,7 +96,6 @@ private:
     bool open_;
 };
 
-
 // Lower case unit for unit (the text's length and positions kept); the text itself if that cannot be had.
 std::wstring FoldCase(const std::wstring& text) {
     if (text.empty() || text.size() > INT_MAX)

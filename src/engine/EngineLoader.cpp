@@ -163,6 +163,8 @@ bool LoadEngineVersion(EngineRecord& record, IEVERSION version) {
     }
 
     record.version = version;
+    // A version loaded while browser threads run (after an import) is seen whole or not at all.
+    std::atomic_thread_fence(std::memory_order_release);
     record.loaded = 1;
     g_absence[version] = EngineAbsence::None;
     return true;
@@ -271,6 +273,13 @@ void RemoveEngineHooks() {
         (RealFreeLibrary != nullptr ? RealFreeLibrary : &::FreeLibrary)(g_internetOptionsModule);
         g_internetOptionsModule = nullptr;
     }
+}
+
+bool LoadEngineVersionNow(IEVERSION version) {
+    if (g_installCount <= 0 || !IsValidIeVersion(version) || version == IE_DEFAULT || IsEngineAvailable(version))
+        return IsEngineAvailable(version);
+    // On the main thread, which has no engine tag: the intercepted loading calls pass straight through.
+    return LoadEngineVersion(EngineTable[version], version);
 }
 
 EngineAbsence WhyEngineUnavailable(IEVERSION version) {

@@ -18,6 +18,9 @@ void InstallEngineHooks(bool disableFilters);
 void RemoveEngineHooks();
 // True when tabs of the version can be opened (its engine files were loaded; always for IE_DEFAULT).
 bool IsEngineAvailable(IEVERSION version);
+// Loads a version that was not available at install (its files were put in place since), from the current
+// directory; true when it is available now. Call on the main thread, with the interception installed.
+bool LoadEngineVersionNow(IEVERSION version);
 // Why tabs of the version cannot be opened (EngineAbsence::None when they can), as found at install.
 EngineAbsence WhyEngineUnavailable(IEVERSION version);
 // "inetcpl.cpl" as loaded at install, or null.

@@ -72,6 +72,7 @@ RegistryString ReadRegistryString(HKEY root, const std::wstring& path, const wch
         result.status = RegistryStatus::TooLong;
         return result;
     }
+    result.expandable = type == REG_EXPAND_SZ;
     result.status = RegistryStatus::Value;
     result.value.assign(buffer.data(), length);
     return result;

@@ -16,6 +16,7 @@ struct RegistryDword {
 struct RegistryString {
     RegistryStatus status = RegistryStatus::Missing;
     std::wstring value;
+    bool expandable = false; // REG_EXPAND_SZ: %NAME% references left for the reader to expand
 };
 
 RegistryDword ReadRegistryDword(HKEY root, const std::wstring& path, const wchar_t* name);

@@ -129,6 +129,7 @@ void CMainFrame::AddOptionsCategory() {
     internet->Add(LabelledButton(ID_INTERNET_OPTIONS, IDS_INTERNET_OPTIONS, 11));
     RibbonPanel* program = options->AddPanel(LocalizedString(IDS_PANEL_MOVALENT_OPTIONS), kPanelPlainIcon);
     program->Add(LabelledButton(ID_CONFIGURE, IDS_CONFIGURE_MOVALENT, 12));
+    program->Add(LabelledButton(ID_ADD_ENGINE_FILES, IDS_ADD_ENGINE_FILES, 12));
     program->Add(LabelledButton(ID_SHOW_ABOUT, IDS_ABOUT, 9));
     program->Add(LabelledButton(ID_CHECK_VERSION, IDS_CHECK_VERSION, 10));
 }

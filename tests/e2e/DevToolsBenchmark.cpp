@@ -1,5 +1,5 @@
-// Developer-tools benchmark, run by hand under Wine (not a test): how long the panel takes to show the element
-// tree of a 20,000-element stand-in page, and to open an element with 20,000 children.
+// Developer-tools benchmark, run by hand under Wine (not a test): how long the panel takes to show the
+// element tree of a 20,000-element stand-in page, and to open an element with 20,000 children.
 #include "PageFolder.h"
 #include "PanelInspection.h"
 #include "ProgramHarness.h"
@@ -21,7 +21,8 @@ double Milliseconds(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-// 200 sections of 99 items each (20,000 elements with the sections and the page's own), or one list of 20,000.
+// 200 sections of 99 items each (20,000 elements with the sections and the page's own), or one list of
+// 20,000.
 std::string Page(bool flat) {
     std::string body;
     if (flat) {
@@ -64,10 +65,12 @@ double Measure(bool flat) {
     const auto shownAt = Clock::now();
     if (!shown)
         return -1;
-    std::printf("  tree of a %s page shown: %.0f ms\n", flat ? "flat" : "nested", Milliseconds(shownAt - start));
+    std::printf("  tree of a %s page shown: %.0f ms\n", flat ? "flat" : "nested",
+                Milliseconds(shownAt - start));
     const auto expandStart = Clock::now();
     DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(body), SMTO_BLOCK, 60000, &ignored);
+    ::SendMessageTimeoutW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(body), SMTO_BLOCK, 60000,
+                          &ignored);
     const double expanded = Milliseconds(Clock::now() - expandStart);
     std::printf("  body opened (%zu items listed): %.0f ms\n", TreeChildren(tree, body).size(), expanded);
     program.Close();
@@ -78,7 +81,8 @@ double Measure(bool flat) {
 
 int main() {
     Program::ResetSettings();
-    std::printf("Developer-tools panel, 20,000-element stand-in pages (target: tree shown in under 200 ms)\n");
+    std::printf(
+        "Developer-tools panel, 20,000-element stand-in pages (target: tree shown in under 200 ms)\n");
     const bool ok = Measure(false) >= 0 && Measure(true) >= 0;
     Program::ResetSettings();
     return ok ? 0 : 1;

@@ -1,6 +1,6 @@
 // The developer-tools panel of our own (MovalentDevTools.dll), registered as its installer does, beside pages
-// of the stand-in engine: the tree, the properties and their editing, find, the picker, the script line and the
-// source window.
+// of the stand-in engine: the tree, the properties and their editing, find, the picker, the script line and
+// the source window.
 #include "PageFolder.h"
 #include "PanelInspection.h"
 #include "ProgramHarness.h"
@@ -22,7 +22,8 @@ protected:
     void TearDown() override { Program::ResetSettings(); }
 
     // Starts the program with one tab of the version showing the test page, registers the panel and opens it.
-    HWND OpenPanel(Program& program, const wchar_t* versionSwitch, std::map<std::wstring, DWORD> settings = {}) {
+    HWND OpenPanel(Program& program, const wchar_t* versionSwitch,
+                   std::map<std::wstring, DWORD> settings = {}) {
         ProgramOptions options;
         options.intSettings = std::move(settings);
         options.engineFolder = movalent::standin::testing::StandInFolder(L"full");
@@ -42,7 +43,8 @@ protected:
     }
 
     std::wstring Page() {
-        pages_.Write(L"frame.html", "<html><head><title>Inner</title></head><body><b id=\"deep\">deep</b></body></html>");
+        pages_.Write(L"frame.html",
+                     "<html><head><title>Inner</title></head><body><b id=\"deep\">deep</b></body></html>");
         pages_.Write(L"other.html", "<html><body>elsewhere<!--standin: other-site--></body></html>");
         return pages_.Write(L"panel.html",
                             "<html><head><title>Panel page</title></head><body>"
@@ -96,7 +98,8 @@ TEST_F(DevTools, SelectedElementShowsItsPropertiesAndEditsReachThePage) {
     HWND panel = OpenPanel(program, L"-ie6");
     ASSERT_TRUE(panel) << program.StartError();
     FindBy(panel, 0, L"target");
-    ASSERT_TRUE(Program::WaitFor([&] { return Selected(panel) == L"<div id=\"target\">"; })) << Selected(panel);
+    ASSERT_TRUE(Program::WaitFor([&] { return Selected(panel) == L"<div id=\"target\">"; }))
+        << Selected(panel);
     HWND list = Item(panel, devtools::kProperties);
     EXPECT_EQ(L"before", RowValue(list, L"title"));
     EXPECT_EQ(L"red", RowValue(list, L"style.color"));
@@ -135,7 +138,8 @@ TEST_F(DevTools, FindScriptAndPickerWorkOnThePage) {
     HWND panel = OpenPanel(program, L"-ie8");
     ASSERT_TRUE(panel) << program.StartError();
     FindBy(panel, 1, L"span");
-    EXPECT_TRUE(Program::WaitFor([&] { return Selected(panel) == L"<span id=\"inner\">"; })) << Selected(panel);
+    EXPECT_TRUE(Program::WaitFor([&] { return Selected(panel) == L"<span id=\"inner\">"; }))
+        << Selected(panel);
     FindBy(panel, 2, L"target TEXT");
     EXPECT_TRUE(Program::WaitFor([&] { return Selected(panel) == L"\"Target text\""; })) << Selected(panel);
 
@@ -151,8 +155,8 @@ TEST_F(DevTools, FindScriptAndPickerWorkOnThePage) {
     HWND tab = program.ActiveTab();
     PressPanelButton(panel, devtools::kPickButton);
     RECT box = {};
-    ASSERT_EQ(4, swscanf(PageValue(tab, L"box.para").c_str(), L"%ld,%ld,%ld,%ld", &box.left, &box.top, &box.right,
-                         &box.bottom));
+    ASSERT_EQ(4, swscanf(PageValue(tab, L"box.para").c_str(), L"%ld,%ld,%ld,%ld", &box.left, &box.top,
+                         &box.right, &box.bottom));
     ::Sleep(200);
     const LPARAM at = MAKELPARAM(box.left + 1, (box.top + box.bottom) / 2);
     ::PostMessageW(BrowserWindow(tab), WM_LBUTTONDOWN, MK_LBUTTON, at);
@@ -170,9 +174,11 @@ TEST_F(DevTools, SourceComesThroughTheTabsOwnEngineAndTheTabClosesWithThePanelOp
         HWND tab = program.ActiveTab();
         PressPanelButton(panel, devtools::kSourceButton);
         HWND source = nullptr;
-        ASSERT_TRUE(Program::WaitFor([&] { return (source = ::FindWindowW(L"MovalentSourceWindow", nullptr)); }));
+        ASSERT_TRUE(
+            Program::WaitFor([&] { return (source = ::FindWindowW(L"MovalentSourceWindow", nullptr)); }));
         EXPECT_TRUE(Program::WaitFor([&] {
-            return program.WindowText(::GetDlgItem(source, 100)).find(L"<div id=\"target\"") != std::wstring::npos;
+            return program.WindowText(::GetDlgItem(source, 100)).find(L"<div id=\"target\"") !=
+                   std::wstring::npos;
         }));
         // The page's report is made anew when the page is refreshed.
         program.PostCommand(ID_NAV_REFRESH);

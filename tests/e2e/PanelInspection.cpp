@@ -12,7 +12,8 @@ constexpr wchar_t kClassKey[] = L"Software\\Classes\\CLSID\\{947E34E9-1D85-43CB-
 using ServerEntry = HRESULT(STDAPICALLTYPE*)();
 
 ServerEntry Entry(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<ServerEntry>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
+    return module ? reinterpret_cast<ServerEntry>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
+                  : nullptr;
 }
 
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -46,8 +47,8 @@ RegisteredPanel::RegisteredPanel(const std::filesystem::path& dll) : module_(::L
     const std::wstring server = std::wstring(kClassKey) + L"\\InprocServer32";
     wchar_t registered[MAX_PATH] = {};
     DWORD size = sizeof(registered);
-    ok_ = ok_ && ::RegGetValueW(HKEY_CURRENT_USER, server.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, registered,
-                                &size) == ERROR_SUCCESS;
+    ok_ = ok_ && ::RegGetValueW(HKEY_CURRENT_USER, server.c_str(), nullptr, RRF_RT_REG_SZ, nullptr,
+                                registered, &size) == ERROR_SUCCESS;
     registered_ = registered;
     HKEY user = nullptr, machine = nullptr;
     ok_ = ok_ && ::RegOpenKeyExW(HKEY_CURRENT_USER, kClassKey, 0, KEY_READ, &user) == ERROR_SUCCESS &&
@@ -88,8 +89,8 @@ void SetPanelText(HWND panel, unsigned id, const std::wstring& text) {
 std::wstring PanelItemText(HWND panel, unsigned id) {
     std::wstring text(65536, L'\0');
     DWORD_PTR length = 0;
-    ::SendMessageTimeoutW(PanelItem(panel, id), WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                          SMTO_ABORTIFHUNG, 5000, &length);
+    ::SendMessageTimeoutW(PanelItem(panel, id), WM_GETTEXT, text.size(),
+                          reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000, &length);
     text.resize(length);
     return text;
 }
@@ -114,7 +115,8 @@ HTREEITEM SelectedTreeItem(HWND tree) {
 std::vector<std::pair<HTREEITEM, std::wstring>> TreeChildren(HWND tree, HTREEITEM parent) {
     std::vector<std::pair<HTREEITEM, std::wstring>> children;
     Send(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(parent));
-    for (HTREEITEM child = NextItem(tree, parent, TVGN_CHILD); child; child = NextItem(tree, child, TVGN_NEXT))
+    for (HTREEITEM child = NextItem(tree, parent, TVGN_CHILD); child;
+         child = NextItem(tree, child, TVGN_NEXT))
         children.emplace_back(child, TreeItemText(tree, child));
     return children;
 }

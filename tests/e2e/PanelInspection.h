@@ -11,8 +11,8 @@
 
 namespace movalent::test {
 
-// The program's copy of the panel, registered through its own DllRegisterServer for the current user, until the
-// object goes; Wine's COM looks classes up only machine-wide, so the key is copied there too.
+// The program's copy of the panel, registered through its own DllRegisterServer for the current user, until
+// the object goes; Wine's COM looks classes up only machine-wide, so the key is copied there too.
 class RegisteredPanel {
 public:
     explicit RegisteredPanel(const std::filesystem::path& dll);

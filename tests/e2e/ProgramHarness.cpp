@@ -6,6 +6,21 @@ namespace movalent::test {
 
 namespace {
 
+// Files and folders below from, into to (which may exist), replacing files of the same name. The library's
+// recursive copy reports an existing folder below the target as an error under Wine.
+void CopyTree(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& error) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(from, error)) {
+        const std::filesystem::path target = to / std::filesystem::relative(entry.path(), from, error);
+        if (entry.is_directory())
+            std::filesystem::create_directories(target, error);
+        else
+            std::filesystem::copy_file(entry.path(), target, std::filesystem::copy_options::overwrite_existing,
+                                       error);
+        if (error)
+            return;
+    }
+}
+
 const wchar_t* const kSettingsKey = L"Software\\Ombrisk\\Movalent";
 const wchar_t* const kOptionsKey = L"Software\\Ombrisk\\Movalent\\Options";
 
@@ -108,20 +123,18 @@ bool Program::Start(const ProgramOptions& options) {
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
     folder_ = std::filesystem::path(temp) /
-              (L"movalent-e2e-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
+              (L"movalent-e2e-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) +
+               L"-" + std::to_wstring(::GetTickCount64()));
     std::error_code error;
     std::filesystem::remove_all(folder_, error);
     std::filesystem::create_directories(folder_);
-    std::filesystem::copy(BuiltProgramFolder(), folder_, std::filesystem::copy_options::recursive, error);
+    CopyTree(BuiltProgramFolder(), folder_, error);
     if (error) {
         startError_ = L"cannot copy the program: " + std::to_wstring(error.value());
         return false;
     }
     if (!options.engineFolder.empty()) {
-        std::filesystem::copy(options.engineFolder, folder_,
-                              std::filesystem::copy_options::recursive |
-                                  std::filesystem::copy_options::overwrite_existing,
-                              error);
+        CopyTree(options.engineFolder, folder_, error);
         if (error) {
             startError_ = L"cannot copy the engine folder: " + std::to_wstring(error.value());
             return false;
@@ -138,13 +151,17 @@ bool Program::Start(const ProgramOptions& options) {
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
     if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                          environment.data(), folder_.wstring().c_str(), &startup, &info)) {
+                          environment.data(),
+                          (options.currentDirectory.empty() ? folder_ : options.currentDirectory).wstring().c_str(),
+                          &startup, &info)) {
         startError_ = L"CreateProcess failed: " + std::to_wstring(::GetLastError());
         return false;
     }
     ::CloseHandle(info.hThread);
     process_ = info.hProcess;
     processId_ = info.dwProcessId;
+    if (!options.waitForMainWindow)
+        return true;
     WaitFor([this] {
         main_ = FindProcessWindow(processId_, IsMainFrame);
         return main_ != nullptr || !Running();

@@ -26,6 +26,10 @@ struct ProgramOptions {
     std::map<std::wstring, DWORD> intSettings = {};
     std::map<std::wstring, std::wstring> stringSettings = {};
     std::map<std::wstring, std::wstring> environment = {};
+    // The folder the program starts in; empty for its own.
+    std::filesystem::path currentDirectory = {};
+    // False for a start that shows no main window (a command-line import): Start returns once the process runs.
+    bool waitForMainWindow = true;
 };
 
 // What the program answers to the registered message "Movalent.QueryCommandState".

@@ -16,7 +16,8 @@ public:
     RemoteMemory(HWND window, size_t structSize) : structSize_(structSize) {
         DWORD processId = 0;
         if (window && ::GetWindowThreadProcessId(window, &processId))
-            process_ = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+            process_ =
+                ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
         if (process_)
             base_ = static_cast<char*>(::VirtualAllocEx(process_, nullptr, structSize + kTextChars * 2,
                                                         MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));

@@ -379,6 +379,9 @@ TEST_F(Ribbon, SpeaksTheSelectedLanguage) {
 
     ProgramOptions options = WithEngines({L"-ie6", pages.WritePage(L"fr.html", "Page")});
     options.intSettings[L"langID"] = 0x0C;
+    // Started from another folder, with no installation folder in the registry: the language files are still
+    // the program's own.
+    options.currentDirectory = pages.Folder();
     Program program;
     ASSERT_TRUE(program.Start(options)) << program.StartError();
     ASSERT_TRUE(WaitForActivePage(program, L"Page"));

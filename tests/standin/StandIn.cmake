@@ -175,6 +175,51 @@ standin_engine_folder(${STANDIN_ENGINE_ROOT}/browser-no-export-7 BROWSER_WITHOUT
 standin_engine_folder(${STANDIN_ENGINE_ROOT}/with-6dx
     VERSIONS 6 EXTRA 6xtmsft.dll 6xtrans.dll 6mgutil.dll 6ngfilt.dll)
 
+# Engine files as a Windows system folder or an extracted installer holds them: the stand-in under the standard
+# names, built with each engine version's file version. Adding engine files is tested with these folders.
+foreach(version 5_50 6_0 7_0 8_0)
+    string(REPLACE "_" ";" parts ${version})
+    list(GET parts 0 major)
+    list(GET parts 1 minor)
+    standin_engine_library(standin_engine_v${version})
+    target_sources(standin_engine_v${version} PRIVATE ${CMAKE_CURRENT_LIST_DIR}/engine/FileVersion.rc)
+    target_compile_definitions(standin_engine_v${version} PRIVATE STANDIN_MAJOR=${major} STANDIN_MINOR=${minor})
+endforeach()
+
+# A folder of the given files, each "name=version" (the build standin_engine_v<version>).
+function(standin_import_folder label)
+    set(dir ${STANDIN_ENGINE_ROOT}/import-${label})
+    set(copies "")
+    set(builds "")
+    foreach(pair ${ARGN})
+        string(REPLACE "=" ";" parts ${pair})
+        list(GET parts 0 name)
+        list(GET parts 1 version)
+        list(APPEND copies COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:standin_engine_v${version}> ${dir}/${name})
+        list(APPEND builds standin_engine_v${version})
+    endforeach()
+    list(REMOVE_DUPLICATES builds)
+    set(stamp ${STANDIN_ENGINE_BUILDS}/import-${label}.stamp)
+    add_custom_command(OUTPUT ${stamp}
+        COMMAND ${CMAKE_COMMAND} -E rm -rf ${dir}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+        ${copies}
+        COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
+        DEPENDS ${builds} ${CMAKE_CURRENT_FUNCTION_LIST_FILE}
+        COMMENT "Laying out the engine import folder ${label}"
+        VERBATIM)
+    add_custom_target(standin_folder_import_${label} DEPENDS ${stamp})
+    add_dependencies(standin_folders standin_folder_import_${label})
+endfunction()
+
+set(STANDIN_IE6_FILES shdocvw.dll=6_0 mshtml.dll=6_0 jscript.dll=6_0 urlmon.dll=6_0 wininet.dll=6_0 vbscript.dll=6_0)
+standin_import_folder(ie6 ${STANDIN_IE6_FILES})
+standin_import_folder(ie7 ieframe.dll=7_0 mshtml.dll=7_0 jscript.dll=7_0 urlmon.dll=7_0 wininet.dll=7_0
+    mshtmled.dll=7_0 vbscript.dll=7_0 dxtmsft.dll=7_0 dxtrans.dll=7_0 imgutil.dll=7_0 pngfilt.dll=7_0)
+standin_import_folder(mixed shdocvw.dll=6_0 mshtml.dll=6_0 jscript.dll=6_0 urlmon.dll=7_0 wininet.dll=6_0)
+standin_import_folder(incomplete shdocvw.dll=6_0 mshtml.dll=6_0 jscript.dll=6_0 urlmon.dll=6_0)
+standin_import_folder(ie55 shdocvw.dll=5_50 mshtml.dll=5_50 jscript.dll=5_50 urlmon.dll=5_50 wininet.dll=5_50)
+
 function(standin_use target)
     target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     target_compile_definitions(${target} PRIVATE

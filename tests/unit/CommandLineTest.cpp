@@ -133,3 +133,11 @@ TEST_F(CommandLineTest, InvalidVersionHasNoUrls) {
 
 } // namespace
 } // namespace movalent
+
+TEST(ImportEnginesSwitch, NamesTheFolderInEitherFormAndOnlyWhenAsked) {
+    using movalent::ImportEnginesFolder;
+    using movalent::SplitCommandLineArgs;
+    EXPECT_EQ(L"C:\\xp\\system32", ImportEnginesFolder(SplitCommandLineArgs({L"/Import-Engines", L"C:\\xp\\system32"})));
+    EXPECT_EQ(L"", ImportEnginesFolder(SplitCommandLineArgs({L"-import-engines", L"-ie6"})));
+    EXPECT_FALSE(ImportEnginesFolder(SplitCommandLineArgs({L"-ie6", L"import-engines"})));
+}

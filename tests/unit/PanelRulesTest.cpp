@@ -16,7 +16,8 @@ TEST(PanelRules, LabelsShowTagIdAndClassAndCutLongText) {
 }
 
 TEST(PanelRules, InlineStyleIsTakenApartAndPutBackWithoutLosingDeclarations) {
-    CssDeclarations css = ParseCssText(L"COLOR: red; background: url(\"a;b\") ; :x; font-family: 'a;b', serif;");
+    CssDeclarations css =
+        ParseCssText(L"COLOR: red; background: url(\"a;b\") ; :x; font-family: 'a;b', serif;");
     ASSERT_EQ(3u, css.size());
     EXPECT_EQ(L"color", css[0].first);
     EXPECT_EQ(L"url(\"a;b\")", css[1].second);
