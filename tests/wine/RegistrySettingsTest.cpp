@@ -104,8 +104,12 @@ TEST_F(RegistrySettings, InstallDirAcceptsOnlyStringsThatFit) {
     EXPECT_EQ(L"", ReadInstallDir());
     SetString(HKEY_LOCAL_MACHINE, kInstallKey, kInstallDirValue, REG_SZ, L"C:\\Program Files\\Movalent");
     EXPECT_EQ(L"C:\\Program Files\\Movalent", ReadInstallDir());
-    SetString(HKEY_LOCAL_MACHINE, kInstallKey, kInstallDirValue, REG_EXPAND_SZ, L"%ProgramFiles%\\Movalent");
-    EXPECT_EQ(L"%ProgramFiles%\\Movalent", ReadInstallDir());
+    // An expandable string is expanded; a plain one is taken as it is, marks and all.
+    ::SetEnvironmentVariableW(L"MOVALENT_TEST_ROOT", L"D:\\Tools");
+    SetString(HKEY_LOCAL_MACHINE, kInstallKey, kInstallDirValue, REG_EXPAND_SZ, L"%MOVALENT_TEST_ROOT%\\Movalent");
+    EXPECT_EQ(L"D:\\Tools\\Movalent", ReadInstallDir());
+    SetString(HKEY_LOCAL_MACHINE, kInstallKey, kInstallDirValue, REG_SZ, L"%MOVALENT_TEST_ROOT%\\Movalent");
+    EXPECT_EQ(L"%MOVALENT_TEST_ROOT%\\Movalent", ReadInstallDir());
 
     DWORD number = 1;
     SetRaw(HKEY_LOCAL_MACHINE, kInstallKey, kInstallDirValue, REG_DWORD, &number, sizeof(number));
