@@ -6,7 +6,8 @@ set -euo pipefail
 
 packages=(cmake make python3 g++ ccache googletest libgtest-dev libcapstone-dev
           g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-          wine wine64 fonts-wine xvfb x11-utils xdotool imagemagick)
+          wine wine64 fonts-wine xvfb x11-utils xdotool imagemagick
+          nsis zip unzip)  # the installer and the portable zip (scripts/package.sh), and their test
 wants_i386=0
 if host_runs_32bit_linux; then
     packages+=(wine32:i386)

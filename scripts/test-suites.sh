@@ -45,3 +45,15 @@ run_wine_suite() { # tree win32|win64
         exit $status
     )
 }
+
+# The installer's test of one architecture, after the other suites: a tree of its own (build/package-win or
+# build/package-win64, from tests/package) whose one test installs, upgrades and uninstalls the installer that
+# scripts/package.sh left in dist/, in a Wine prefix it makes afresh.
+run_package_suite() { # root win|win64 installer
+    local tree=$1/build/package-$2 toolchain=mingw-i686
+    [ "$2" = win64 ] && toolchain=mingw-x86_64
+    cmake -S "$1/tests/package" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$1/cmake/$toolchain.cmake" \
+        -DMOVALENT_INSTALLER="$3" >/dev/null &&
+        cmake --build "$tree" &&
+        run_suite "package-$2" "$tree"
+}
