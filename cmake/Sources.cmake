@@ -64,6 +64,7 @@ set(MOVALENT_DEVTOOLS_SOURCES
     src/app/LanguageFile.cpp
     src/app/LanguageList.cpp
     src/app/LanguageTable.cpp
+    src/app/Localisation.cpp
 )
 
 # Sources that need the Windows API.

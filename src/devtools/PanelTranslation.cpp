@@ -1,11 +1,10 @@
 #include "devtools/PanelTranslation.h"
 
 #include "app/LanguageTable.h"
+#include "app/Localisation.h"
 #include "app/Settings.h"
-#include "framework/Handles.h"
 
 #include <mutex>
-#include <string_view>
 
 namespace movalent::devtools {
 
@@ -23,31 +22,6 @@ std::wstring English(unsigned id) {
 LanguageTable& Table() {
     static LanguageTable table;
     return table;
-}
-
-std::optional<std::string> ReadFileBytes(const std::wstring& path) {
-    constexpr LONGLONG kMaxFile = 4 * 1024 * 1024;
-    UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxFile)
-        return std::nullopt;
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() &&
-        !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
-        return std::nullopt;
-    bytes.resize(read);
-    return bytes;
-}
-
-std::wstring AnsiText(std::string_view bytes) {
-    const int length =
-        ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-    if (length > 0)
-        ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
-    return text;
 }
 
 unsigned ChosenLanguageSetting() {
@@ -81,8 +55,8 @@ void LoadPanelTranslation(HMODULE panelModule) {
         environment.userDefaultLangId = ::GetUserDefaultLangID();
         // The program's language files are beside the panel's module, in the program's folder.
         environment.installDir = FolderOf(panelModule);
-        environment.readFile = ReadFileBytes;
-        environment.ansiToWide = AnsiText;
+        environment.readFile = ReadWholeFile;
+        environment.ansiToWide = SystemAnsiToWide;
         table.Init(environment);
     });
 }
