@@ -97,6 +97,7 @@ set(MOVALENT_WINDOWS_SOURCES
     src/framework/ControlContainer.cpp
     src/framework/Dialog.cpp
     src/framework/HostSystem.cpp
+    src/framework/ModulePaths.cpp
     src/framework/DispatchArguments.cpp
     src/framework/Document.cpp
     src/framework/DocumentTemplate.cpp

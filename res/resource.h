@@ -302,6 +302,8 @@
 #define IDS_IMPORT_FAILED               452
 #define IDS_IMPORT_AVAILABLE_NOW        453
 #define IDS_IMPORT_RESTART              454
+#define IDS_ENGINE_LOADED               455
+#define IDS_ENGINE_FILES_MISSING        456
 #define IDS_STATUS_BAR_CONFIGURATION    17087
 #define IDS_APPLICATION_NAME            57344
 #define IDS_FENNIMOX_NOT_FOUND          61445

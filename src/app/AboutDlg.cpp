@@ -4,13 +4,17 @@
 #include "app/MakerAddresses.h"
 #include "app/TextFormat.h"
 #include "app/VersionInfo.h"
+#include "engine/EngineFolderScan.h"
 #include "engine/EngineLoader.h"
 #include "framework/DocumentString.h"
+#include "framework/ModulePaths.h"
 #include "framework/Shell.h"
 #include "resource.h"
 #include "tabs/TabTemplateIds.h"
 
 #include <commctrl.h>
+
+#include <vector>
 
 namespace movalent {
 namespace {
@@ -26,6 +30,26 @@ unsigned EngineLineFormat(EngineAbsence absence) {
     default:
         return IDS_ENGINE_NO_FILES;
     }
+}
+
+// The version's state; an available one names the HTML engine file its tabs use and that file's version, a
+// missing one the files it lacks.
+std::wstring EngineLine(IEVERSION version, const std::wstring& programFolder) {
+    const std::wstring name =
+        DocStringPart(LocalizedString(TemplateResourceForVersion(version)), DocStringField::DocumentName);
+    const EngineAbsence absence = WhyEngineUnavailable(version);
+    if (absence == EngineAbsence::None) {
+        const HMODULE module = LoadedMshtml(version);
+        const std::wstring path = module != nullptr ? ModuleFilePath(module) : std::wstring();
+        if (const std::wstring fileVersion = path.empty() ? path : FileVersionText(path); !fileVersion.empty())
+            return FillText(LocalizedString(IDS_ENGINE_LOADED), name, FileNameOf(path), fileVersion);
+    } else if (absence == EngineAbsence::NoFiles) {
+        if (const std::vector<std::wstring> missing = MissingEngineFiles(version, programFolder); !missing.empty())
+            return FillText(LocalizedString(IDS_ENGINE_FILES_MISSING), name, JoinedWithCommas(missing));
+    }
+    std::wstring line = FillText(LocalizedString(EngineLineFormat(absence)), name);
+    ReplaceFirst(line, L"%d", std::to_wstring(sizeof(void*) * 8));
+    return line;
 }
 
 } // namespace
@@ -45,15 +69,10 @@ bool CAboutDlg::OnInitDialog() {
 }
 
 std::wstring CAboutDlg::EngineList() {
+    const std::wstring programFolder = ProgramFolder();
     std::wstring list;
-    for (IEVERSION version : {IE_55, IE_6, IE_7, IE_8, IE_DEFAULT}) {
-        std::wstring line = LocalizedString(EngineLineFormat(WhyEngineUnavailable(version)));
-        const std::wstring name = DocStringPart(LocalizedString(TemplateResourceForVersion(version)),
-                                                DocStringField::DocumentName);
-        ReplaceFirst(line, L"%s", name);
-        ReplaceFirst(line, L"%d", std::to_wstring(sizeof(void*) * 8));
-        list += (list.empty() ? L"" : L"\r\n") + line;
-    }
+    for (IEVERSION version : {IE_55, IE_6, IE_7, IE_8, IE_DEFAULT})
+        list += (list.empty() ? L"" : L"\r\n") + EngineLine(version, programFolder);
     return list;
 }
 

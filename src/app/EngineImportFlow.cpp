@@ -6,6 +6,7 @@
 #include "engine/EngineLoader.h"
 #include "framework/DocumentString.h"
 #include "framework/Handles.h"
+#include "framework/ModulePaths.h"
 #include "framework/MessageBox.h"
 #include "resource.h"
 #include "tabs/TabTemplateIds.h"
@@ -21,24 +22,6 @@ std::wstring VersionName(IEVERSION version) {
     return DocStringPart(LocalizedString(TemplateResourceForVersion(version)), DocStringField::DocumentName);
 }
 
-std::wstring List(const std::vector<std::wstring>& names) {
-    std::wstring text;
-    for (const std::wstring& name : names)
-        text += (text.empty() ? L"" : L", ") + name;
-    return text;
-}
-
-std::wstring ProgramPath() {
-    wchar_t path[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
-}
-
-std::wstring FolderOf(const std::wstring& path) {
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
-
 std::wstring RefusalText(const ImportPlan& plan, const std::wstring& folder) {
     switch (plan.refusal) {
     case ImportRefusal::NoMshtml:
@@ -49,13 +32,13 @@ std::wstring RefusalText(const ImportPlan& plan, const std::wstring& folder) {
     case ImportRefusal::NotForThisProgram:
         return FillText(LocalizedString(IDS_IMPORT_NOT_FOR_PROGRAM), VersionName(plan.version));
     case ImportRefusal::OtherProcessor:
-        return FillText(LocalizedString(IDS_IMPORT_OTHER_PROCESSOR), List(plan.otherProcessor));
+        return FillText(LocalizedString(IDS_IMPORT_OTHER_PROCESSOR), JoinedWithCommas(plan.otherProcessor));
     case ImportRefusal::MixedVersions:
         return FillText(LocalizedString(IDS_IMPORT_MIXED),
                         L"mshtml.dll " + std::to_wstring(plan.mshtmlMajor) + L"." +
-                            std::to_wstring(plan.mshtmlMinor) + L", " + List(plan.mismatched));
+                            std::to_wstring(plan.mshtmlMinor) + L", " + JoinedWithCommas(plan.mismatched));
     case ImportRefusal::MissingRequired:
-        return FillText(LocalizedString(IDS_IMPORT_MISSING), VersionName(plan.version), List(plan.missing));
+        return FillText(LocalizedString(IDS_IMPORT_MISSING), VersionName(plan.version), JoinedWithCommas(plan.missing));
     case ImportRefusal::None:
         break;
     }
@@ -65,7 +48,7 @@ std::wstring RefusalText(const ImportPlan& plan, const std::wstring& folder) {
 // The same import again, in a program started with the administrator's rights.
 void OfferElevation(HWND owner, const std::wstring& folder) {
     const std::wstring parameters = L"/import-engines \"" + folder + L"\"";
-    ::ShellExecuteW(owner, L"runas", ProgramPath().c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL);
+    ::ShellExecuteW(owner, L"runas", ModuleFilePath().c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL);
 }
 
 } // namespace
@@ -76,7 +59,7 @@ ImportResult ImportEngineFolder(HWND owner, const std::wstring& folder, bool run
         ShowMessageBox(owner, RefusalText(plan, folder), MB_OK | MB_ICONEXCLAMATION);
         return ImportResult::Refused;
     }
-    const std::wstring programFolder = FolderOf(ProgramPath());
+    const std::wstring programFolder = ProgramFolder();
     const std::wstring version = VersionName(plan.version);
     if (EngineFilesExist(plan, programFolder) &&
         ShowMessageBox(owner, FillText(LocalizedString(IDS_IMPORT_REPLACE), version),
@@ -102,9 +85,9 @@ ImportResult ImportEngineFolder(HWND owner, const std::wstring& folder, bool run
     std::vector<std::wstring> copied;
     for (const ImportCopy& copy : plan.copies)
         copied.push_back(copy.to);
-    std::wstring report = FillText(LocalizedString(IDS_IMPORT_DONE), version, List(copied));
+    std::wstring report = FillText(LocalizedString(IDS_IMPORT_DONE), version, JoinedWithCommas(copied));
     if (!plan.absentOptional.empty())
-        report += L"\n" + FillText(LocalizedString(IDS_IMPORT_OPTIONAL_ABSENT), List(plan.absentOptional));
+        report += L"\n" + FillText(LocalizedString(IDS_IMPORT_OPTIONAL_ABSENT), JoinedWithCommas(plan.absentOptional));
     if (running) {
         const bool now = !loadedBefore && LoadEngineVersionNow(plan.version);
         report +=

@@ -13,6 +13,7 @@
 #include "framework/ChildFrame.h"
 #include "framework/ControlContainer.h"
 #include "framework/MessageBox.h"
+#include "framework/ModulePaths.h"
 #include "framework/ResourceStrings.h"
 #include "framework/View.h"
 #include "mainframe/DialogOpenAll.h"
@@ -30,23 +31,6 @@
 namespace movalent {
 
 namespace {
-
-// The folder of the program file, with its trailing backslash; empty when the path does not fit MAX_PATH.
-std::wstring ProgramFolder() {
-    wchar_t path[MAX_PATH];
-    DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return {};
-    std::wstring folder(path, length);
-    size_t slash = folder.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
-}
-
-std::wstring TrimTrailingSlash(std::wstring folder) {
-    if (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/'))
-        folder.pop_back();
-    return folder;
-}
 
 void ApplyMakerAddressOverride() {
     wchar_t value[1024];
@@ -134,7 +118,7 @@ bool CMovalentApp::InitInstance() {
     // 6. The user-interface language.
     // Without an installation folder the language files are the program's own, whatever folder it was started in.
     InitProcessLanguage(static_cast<unsigned>(settings_->ReadInt(kLangIdValue, kDefaultLangId)),
-                        installDir_.empty() ? TrimTrailingSlash(ProgramFolder()) : installDir_);
+                        installDir_.empty() ? ProgramFolder() : installDir_);
     languageInitialised_ = true;
     SetFrameworkStringLoader(LocalizedString);
     SetMessageBoxCaption(LocalizedString(IDS_APPLICATION_NAME));
@@ -149,9 +133,9 @@ bool CMovalentApp::InitInstance() {
     }
 
     // 8. The program's folder becomes the current directory: the engine loader finds the engine files there.
-    std::wstring folder = ProgramFolder();
-    if (!folder.empty())
-        ::SetCurrentDirectoryW(folder.c_str());
+    // The trailing backslash makes a drive's root ("C:\\") the root, not the drive's current folder.
+    if (const std::wstring folder = ProgramFolder(); !folder.empty())
+        ::SetCurrentDirectoryW((folder + L"\\").c_str());
 
     // 9. The engine loader, before any tab exists.
     disableFilters_ = FlagFromSetting(settings_->ReadInt(kDisableFiltersValue, kDefaultDisableFilters));

@@ -4,6 +4,7 @@
 #include "app/Localisation.h"
 #include "app/MovalentApp.h"
 #include "app/OptionsChoices.h"
+#include "framework/ModulePaths.h"
 #include "resource.h"
 
 namespace movalent {
@@ -13,14 +14,8 @@ namespace {
 // Language files are named relative to the program's folder; start-up made it the current directory, but
 // anything since (a file dialog) may have moved it.
 void EnterProgramFolder() {
-    wchar_t path[MAX_PATH];
-    DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return;
-    std::wstring folder(path, length);
-    size_t slash = folder.find_last_of(L"\\/");
-    if (slash != std::wstring::npos)
-        ::SetCurrentDirectoryW(folder.substr(0, slash + 1).c_str());
+    if (const std::wstring folder = ProgramFolder(); !folder.empty())
+        ::SetCurrentDirectoryW((folder + L"\\").c_str());
 }
 
 } // namespace

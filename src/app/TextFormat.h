@@ -2,6 +2,7 @@
 // Filling the %s and %d marks of a translated text, in order.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace movalent {
 
@@ -13,6 +14,14 @@ inline void ReplaceFirst(std::wstring& text, std::wstring_view mark, std::wstrin
 // Each value takes the place of the first %s left.
 template <typename... Values> std::wstring FillText(std::wstring text, const Values&... values) {
     (ReplaceFirst(text, L"%s", values), ...);
+    return text;
+}
+
+// "a, b, c".
+inline std::wstring JoinedWithCommas(const std::vector<std::wstring>& names) {
+    std::wstring text;
+    for (const std::wstring& name : names)
+        text += (text.empty() ? L"" : L", ") + name;
     return text;
 }
 

@@ -2,30 +2,48 @@
 
 #include "app/VersionRules.h"
 #include "framework/Handles.h"
+#include "framework/ModulePaths.h"
 
 #include <vector>
 
 namespace movalent {
 
-std::wstring GetProgramVersionString() {
-    wchar_t path[MAX_PATH];
-    DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return {};
+namespace {
+
+bool ReadFixedFileInfo(const wchar_t* path, VS_FIXEDFILEINFO* out) {
     DWORD ignored = 0;
     DWORD size = ::GetFileVersionInfoSizeW(path, &ignored);
     if (size == 0)
-        return {};
+        return false;
     std::vector<BYTE> block(size);
     if (!::GetFileVersionInfoW(path, 0, size, block.data()))
-        return {};
+        return false;
     VS_FIXEDFILEINFO* info = nullptr;
     UINT infoSize = 0;
     if (!::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &infoSize) || info == nullptr ||
         infoSize < sizeof(VS_FIXEDFILEINFO))
+        return false;
+    *out = *info;
+    return true;
+}
+
+} // namespace
+
+std::wstring GetProgramVersionString() {
+    VS_FIXEDFILEINFO info{};
+    if (!ReadFixedFileInfo(ModuleFilePath().c_str(), &info))
         return {};
-    return ProgramVersionString(HIWORD(info->dwProductVersionMS), LOWORD(info->dwProductVersionMS),
-                                HIWORD(info->dwProductVersionLS), LOWORD(info->dwProductVersionLS));
+    return ProgramVersionString(HIWORD(info.dwProductVersionMS), LOWORD(info.dwProductVersionMS),
+                                HIWORD(info.dwProductVersionLS), LOWORD(info.dwProductVersionLS));
+}
+
+std::wstring FileVersionText(const std::wstring& path) {
+    VS_FIXEDFILEINFO info{};
+    if (!ReadFixedFileInfo(path.c_str(), &info))
+        return {};
+    return std::to_wstring(HIWORD(info.dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(info.dwFileVersionMS)) +
+           L"." + std::to_wstring(HIWORD(info.dwFileVersionLS)) + L"." +
+           std::to_wstring(LOWORD(info.dwFileVersionLS));
 }
 
 std::wstring GetInstalledEngineVersionText() {

@@ -9,6 +9,9 @@ namespace movalent {
 // The product version of the program file, trimmed ("0.3.4"); empty when the file has no readable version resource.
 std::wstring GetProgramVersionString();
 
+// The four-part file version of a file ("8.0.6001.18702"); empty when it has no readable version resource.
+std::wstring FileVersionText(const std::wstring& path);
+
 // Value "Version" of HKLM\Software\Microsoft\Internet Explorer, or "not found".
 std::wstring GetInstalledEngineVersionText();
 

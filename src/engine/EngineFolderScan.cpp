@@ -72,6 +72,16 @@ bool EngineFilesExist(const ImportPlan& plan, const std::wstring& programFolder)
     return false;
 }
 
+std::vector<std::wstring> MissingEngineFiles(IEVERSION version, const std::wstring& programFolder) {
+    std::vector<std::wstring> missing;
+    for (const EngineFile& file : EngineLoadPlan(version)) {
+        const std::wstring name = EngineFileName(version, file.slot);
+        if (file.required && !Exists(Join(programFolder, name)))
+            missing.push_back(name);
+    }
+    return missing;
+}
+
 CopyOutcome CopyEngineFiles(const ImportPlan& plan, const std::wstring& folder,
                             const std::wstring& programFolder, std::wstring* failedFile) {
     std::vector<std::wstring> created;

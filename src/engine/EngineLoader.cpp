@@ -292,6 +292,13 @@ bool IsEngineAvailable(IEVERSION version) {
     return IsValidIeVersion(version) && EngineTable[version].loaded == 1;
 }
 
+HMODULE LoadedMshtml(IEVERSION version) {
+    if (!IsEngineAvailable(version))
+        return nullptr;
+    // The main thread has no engine tag, so this asks the system for its own module.
+    return version == IE_DEFAULT ? ::GetModuleHandleW(L"mshtml.dll") : EngineTable[version].hMshtml;
+}
+
 HMODULE InternetOptionsModule() { return g_internetOptionsModule; }
 
 void SetEngineFiltersDisabled(bool disableFilters) { g_disableFilters.store(disableFilters); }

@@ -23,6 +23,9 @@ bool IsEngineAvailable(IEVERSION version);
 bool LoadEngineVersionNow(IEVERSION version);
 // Why tabs of the version cannot be opened (EngineAbsence::None when they can), as found at install.
 EngineAbsence WhyEngineUnavailable(IEVERSION version);
+// The HTML engine module tabs of the version use: the version's own when loaded, the system's for Default IE
+// once a tab has loaded it; null otherwise.
+HMODULE LoadedMshtml(IEVERSION version);
 // "inetcpl.cpl" as loaded at install, or null.
 HMODULE InternetOptionsModule();
 

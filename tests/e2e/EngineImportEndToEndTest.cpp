@@ -124,6 +124,10 @@ TEST_F(EngineImport, TheRibbonsCommandMakesANewVersionAvailableAtOnce) {
     ASSERT_TRUE(Program::WaitFor(
         [&] { return (tab = program_.ActiveTab()) && !PageValue(tab, L"version").empty(); }));
     EXPECT_EQ(L"7", PageValue(tab, L"version")) << "the imported files serve the new tab";
+    const std::wstring about = program_.DialogItemText(ID_SHOW_ABOUT, IDC_ABOUT_ENGINES);
+    EXPECT_NE(std::wstring::npos, about.find(L"IE 7: available, 7shtml.dll version 7.0.0.0")) << about;
+    EXPECT_NE(std::wstring::npos, about.find(L"IE 6: not available, missing from the program's folder: 6hdocvw.dll, "))
+        << about;
     EXPECT_EQ(0, program_.Close());
 }
 

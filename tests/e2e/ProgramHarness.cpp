@@ -248,6 +248,17 @@ HWND Program::FindWindowWithItem(int id) const {
     return FindProcessWindow(processId_, [id](HWND hwnd) { return ::GetDlgItem(hwnd, id) != nullptr; });
 }
 
+std::wstring Program::DialogItemText(UINT command, int id) const {
+    PostCommand(command);
+    HWND dialog = nullptr;
+    if (!WaitFor([&] { return (dialog = FindWindowWithItem(id)) != nullptr; }))
+        return {};
+    const std::wstring text = WindowText(::GetDlgItem(dialog, id));
+    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    WaitFor([&] { return !::IsWindow(dialog); });
+    return text;
+}
+
 std::wstring Program::MessageBoxText(HWND box) const { return WindowText(::GetDlgItem(box, 0xFFFF)); }
 
 void Program::AnswerMessageBox(HWND box, int button) const {

@@ -70,6 +70,9 @@ public:
     void AnswerMessageBox(HWND box, int button) const;
     // A top-level window of the program (a dialog) holding a control with this id; null when none.
     HWND FindWindowWithItem(int id) const;
+    // Runs a command that opens a dialog, reads the text of its control with this id and closes it with OK;
+    // empty when no such dialog appeared.
+    std::wstring DialogItemText(UINT command, int id) const;
 
     // Polls cond every 20 ms until it holds or the timeout passes.
     static bool WaitFor(const std::function<bool()>& cond,
