@@ -43,3 +43,9 @@ add_executable(devtools_benchmark tests/e2e/DevToolsBenchmark.cpp res/movalent.r
 target_link_libraries(devtools_benchmark PRIVATE movalent_e2e_harness movalent_core)
 add_dependencies(devtools_benchmark Movalent english_lang)
 standin_use(devtools_benchmark)
+
+# Capture benchmark, run by hand under Wine (not a test): one capture of every version against one per version.
+add_executable(capture_benchmark tests/e2e/CaptureBenchmark.cpp res/movalent.rc)
+target_link_libraries(capture_benchmark PRIVATE movalent_e2e_harness movalent_core)
+add_dependencies(capture_benchmark Movalent english_lang)
+standin_use(capture_benchmark)

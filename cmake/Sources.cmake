@@ -1,5 +1,8 @@
 # Sources that need no Windows API: built into the program and, natively, into the unit tests.
 set(MOVALENT_PORTABLE_SOURCES
+    src/app/CaptureOptions.cpp
+    src/app/CapturePictures.cpp
+    src/app/CaptureReport.cpp
     src/app/CustomCommandLineInfo.cpp
     src/app/LanguageFile.cpp
     src/app/LanguageList.cpp
@@ -70,6 +73,12 @@ set(MOVALENT_DEVTOOLS_SOURCES
 # Sources that need the Windows API.
 set(MOVALENT_WINDOWS_SOURCES
     src/app/AboutDlg.cpp
+    src/app/CaptureHost.cpp
+    src/app/CaptureLaunch.cpp
+    src/app/CaptureOutput.cpp
+    src/app/CaptureRun.cpp
+    src/app/ConsoleOutput.cpp
+    src/app/VersionNames.cpp
     src/app/CustomizePropSheet.cpp
     src/app/EngineImportFlow.cpp
     src/app/OptionsAdvancedPageDlg.cpp
@@ -98,6 +107,8 @@ set(MOVALENT_WINDOWS_SOURCES
     src/framework/Dialog.cpp
     src/framework/HostSystem.cpp
     src/framework/ModulePaths.cpp
+    src/framework/PictureCanvas.cpp
+    src/framework/TextEncoding.cpp
     src/framework/DispatchArguments.cpp
     src/framework/Document.cpp
     src/framework/DocumentTemplate.cpp
@@ -106,6 +117,7 @@ set(MOVALENT_WINDOWS_SOURCES
     src/framework/MessageBox.cpp
     src/framework/OleControl.cpp
     src/framework/OleControlSite.cpp
+    src/framework/PngFile.cpp
     src/framework/Profile.cpp
     src/framework/PropertySheet.cpp
     src/framework/Registry.cpp
@@ -138,9 +150,12 @@ set(MOVALENT_WINDOWS_SOURCES
     src/mainframe/MyMFCRibbonBar.cpp
     src/mainframe/MyMFCRibbonButton.cpp
     src/tabs/AcceleratorPost.cpp
+    src/tabs/BrowserThreadLink.cpp
+    src/tabs/PageRendering.cpp
     src/tabs/DialogFMX.cpp
     src/tabs/ContainerFontCache.cpp
     src/tabs/DialogWBContainer.cpp
+    src/tabs/DialogWBContainerCapture.cpp
     src/tabs/Explorer1.cpp
     src/tabs/HoverButton.cpp
     src/tabs/IEThread.cpp
@@ -190,6 +205,9 @@ set(MOVALENT_NATIVE_TESTS
     tests/unit/OptionsChoicesTest.cpp
     tests/unit/PanelRulesTest.cpp
     tests/unit/SourceTextTest.cpp
+    tests/unit/CaptureOptionsTest.cpp
+    tests/unit/CapturePicturesTest.cpp
+    tests/unit/CaptureReportTest.cpp
 )
 
 # GoogleTest programs run under Wine, one per file. Each carries the program's resources (strings, version).
@@ -216,6 +234,7 @@ set(MOVALENT_WINE_TESTS
     tests/wine/StatusBarTest.cpp
     tests/wine/ControlSiteTest.cpp
     tests/wine/TranslationsTest.cpp
+    tests/wine/PngFileTest.cpp
 )
 
 # End-to-end GoogleTest programs under Wine that drive the real program.
@@ -233,6 +252,7 @@ set(MOVALENT_E2E_TESTS
     tests/e2e/RibbonEndToEndTest.cpp
     tests/e2e/DevToolsPanelEndToEndTest.cpp
     tests/e2e/EngineImportEndToEndTest.cpp
+    tests/e2e/CaptureEndToEndTest.cpp
 )
 
 # End-to-end tests with pictures of the program, under a virtual screen.

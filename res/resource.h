@@ -287,6 +287,7 @@
 #define IDS_DEVTOOLS_PREVIOUS           431
 #define IDS_DEVTOOLS_NEXT               432
 #define ID_ADD_ENGINE_FILES             2010
+#define ID_CAPTURE_ALL_VERSIONS         2011
 #define IDS_ADD_ENGINE_FILES            440
 #define IDS_IMPORT_CHOOSE_FOLDER        441
 #define IDS_IMPORT_DONE                 442

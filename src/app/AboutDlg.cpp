@@ -4,13 +4,12 @@
 #include "app/MakerAddresses.h"
 #include "app/TextFormat.h"
 #include "app/VersionInfo.h"
+#include "app/VersionNames.h"
 #include "engine/EngineFolderScan.h"
 #include "engine/EngineLoader.h"
-#include "framework/DocumentString.h"
 #include "framework/ModulePaths.h"
 #include "framework/Shell.h"
 #include "resource.h"
-#include "tabs/TabTemplateIds.h"
 
 #include <commctrl.h>
 
@@ -35,8 +34,7 @@ unsigned EngineLineFormat(EngineAbsence absence) {
 // The version's state; an available one names the HTML engine file its tabs use and that file's version, a
 // missing one the files it lacks.
 std::wstring EngineLine(IEVERSION version, const std::wstring& programFolder) {
-    const std::wstring name =
-        DocStringPart(LocalizedString(TemplateResourceForVersion(version)), DocStringField::DocumentName);
+    const std::wstring name = EngineVersionName(version);
     const EngineAbsence absence = WhyEngineUnavailable(version);
     if (absence == EngineAbsence::None) {
         const HMODULE module = LoadedMshtml(version);

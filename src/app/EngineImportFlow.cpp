@@ -2,14 +2,13 @@
 
 #include "app/LanguageTable.h"
 #include "app/TextFormat.h"
+#include "app/VersionNames.h"
 #include "engine/EngineFolderScan.h"
 #include "engine/EngineLoader.h"
-#include "framework/DocumentString.h"
 #include "framework/Handles.h"
 #include "framework/ModulePaths.h"
 #include "framework/MessageBox.h"
 #include "resource.h"
-#include "tabs/TabTemplateIds.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -17,10 +16,6 @@
 namespace movalent {
 
 namespace {
-
-std::wstring VersionName(IEVERSION version) {
-    return DocStringPart(LocalizedString(TemplateResourceForVersion(version)), DocStringField::DocumentName);
-}
 
 std::wstring RefusalText(const ImportPlan& plan, const std::wstring& folder) {
     switch (plan.refusal) {
@@ -30,7 +25,7 @@ std::wstring RefusalText(const ImportPlan& plan, const std::wstring& folder) {
         return FillText(LocalizedString(IDS_IMPORT_UNKNOWN_VERSION),
                         std::to_wstring(plan.mshtmlMajor) + L"." + std::to_wstring(plan.mshtmlMinor));
     case ImportRefusal::NotForThisProgram:
-        return FillText(LocalizedString(IDS_IMPORT_NOT_FOR_PROGRAM), VersionName(plan.version));
+        return FillText(LocalizedString(IDS_IMPORT_NOT_FOR_PROGRAM), EngineVersionName(plan.version));
     case ImportRefusal::OtherProcessor:
         return FillText(LocalizedString(IDS_IMPORT_OTHER_PROCESSOR), JoinedWithCommas(plan.otherProcessor));
     case ImportRefusal::MixedVersions:
@@ -38,7 +33,7 @@ std::wstring RefusalText(const ImportPlan& plan, const std::wstring& folder) {
                         L"mshtml.dll " + std::to_wstring(plan.mshtmlMajor) + L"." +
                             std::to_wstring(plan.mshtmlMinor) + L", " + JoinedWithCommas(plan.mismatched));
     case ImportRefusal::MissingRequired:
-        return FillText(LocalizedString(IDS_IMPORT_MISSING), VersionName(plan.version), JoinedWithCommas(plan.missing));
+        return FillText(LocalizedString(IDS_IMPORT_MISSING), EngineVersionName(plan.version), JoinedWithCommas(plan.missing));
     case ImportRefusal::None:
         break;
     }
@@ -47,7 +42,7 @@ std::wstring RefusalText(const ImportPlan& plan, const std::wstring& folder) {
 
 // The same import again, in a program started with the administrator's rights.
 void OfferElevation(HWND owner, const std::wstring& folder) {
-    const std::wstring parameters = L"/import-engines \"" + folder + L"\"";
+    const std::wstring parameters = L"/import-engines " + QuotedArgument(folder);
     ::ShellExecuteW(owner, L"runas", ModuleFilePath().c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL);
 }
 
@@ -60,7 +55,7 @@ ImportResult ImportEngineFolder(HWND owner, const std::wstring& folder, bool run
         return ImportResult::Refused;
     }
     const std::wstring programFolder = ProgramFolder();
-    const std::wstring version = VersionName(plan.version);
+    const std::wstring version = EngineVersionName(plan.version);
     if (EngineFilesExist(plan, programFolder) &&
         ShowMessageBox(owner, FillText(LocalizedString(IDS_IMPORT_REPLACE), version),
                        MB_YESNO | MB_ICONQUESTION) != IDYES)

@@ -18,6 +18,9 @@ inline constexpr unsigned kUserMessageBase = 0x0400;
 // View -> browser thread (thread messages).
 inline constexpr unsigned kMsgThreadQuit = kUserMessageBase + 0x1000;    // 5120: hide, detach, destroy, quit
 inline constexpr unsigned kMsgThreadCommand = kUserMessageBase + 0x1001; // 5121: wParam command id
+// 5122: draw the page into a picture of wParam width and lParam height (with kCaptureFullPage: at least that
+// height, as tall as the page needs); the container answers with kMsgPagePicture.
+inline constexpr unsigned kMsgCapturePage = kUserMessageBase + 0x1002;
 // The browser thread also takes WM_SIZE (wParam width, lParam height) as a thread message.
 
 // Inside the browser thread: the address box asks its container to navigate to the box's text (sent).
@@ -49,6 +52,11 @@ inline constexpr unsigned kMsgPanelShown = kUserMessageBase + 0x2009; // 9225
 inline constexpr unsigned kMsgBrowserStream = kUserMessageBase + 0x200A; // 9226
 // Thread pool -> view (posted, no parameters): the tab's browser thread has ended, by itself or after its stop.
 inline constexpr unsigned kMsgBrowserThreadEnded = kUserMessageBase + 0x200B; // 9227
+
+// Container -> view (posted): wParam a heap PagePicture (tabs/PagePicture.h), owned as a heap string is.
+inline constexpr unsigned kMsgPagePicture = kUserMessageBase + 0x200C; // 9228
+// Container -> view (posted): the top-level page could not be loaded; wParam its status code (HTTP or HRESULT).
+inline constexpr unsigned kMsgNavigateError = kUserMessageBase + 0x200D; // 9229
 
 // Registered window messages (RegisterWindowMessageW with these names).
 //

@@ -1,6 +1,9 @@
 #include "app/MovalentApp.h"
 
 #include "app/AboutDlg.h"
+#include "app/CaptureLaunch.h"
+#include "app/CaptureRun.h"
+#include "app/ConsoleOutput.h"
 #include "app/CustomizePropSheet.h"
 #include "app/EngineImportFlow.h"
 #include "app/InternalMessages.h"
@@ -12,9 +15,12 @@
 #include "engine/EngineLoader.h"
 #include "framework/ChildFrame.h"
 #include "framework/ControlContainer.h"
+#include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "framework/ModulePaths.h"
 #include "framework/ResourceStrings.h"
+#include "framework/Shell.h"
+#include "framework/TextEncoding.h"
 #include "framework/View.h"
 #include "mainframe/DialogOpenAll.h"
 #include "mainframe/FavoritesManager.h"
@@ -31,6 +37,29 @@
 namespace movalent {
 
 namespace {
+
+#ifdef MOVALENT_TEST_HOOKS
+// Tests see what the program would open with the shell: each target becomes a line (UTF-8) of the file that
+// MOVALENT_TEST_SHELL_LOG names.
+bool LogShellOpen(const std::wstring& target) {
+    wchar_t path[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableW(L"MOVALENT_TEST_SHELL_LOG", path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    UniqueHandle file(::CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::string bytes = Utf8FromWide(target + L"\n");
+    DWORD written = 0;
+    return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+void InstallShellLogForTests() {
+    if (::GetEnvironmentVariableW(L"MOVALENT_TEST_SHELL_LOG", nullptr, 0) > 0)
+        SetShellOpenHandler(LogShellOpen);
+}
+#else
+void InstallShellLogForTests() {}
+#endif
 
 void ApplyMakerAddressOverride() {
     wchar_t value[1024];
@@ -96,6 +125,7 @@ bool CMovalentApp::InitInstance() {
     ::InitCommonControlsEx(&controls);
     SetMessageBoxCaption(LoadResourceString(IDS_APPLICATION_NAME));
     ApplyMakerAddressOverride();
+    InstallShellLogForTests();
     if (!Application::InitInstance())
         return false;
 
@@ -132,6 +162,26 @@ bool CMovalentApp::InitInstance() {
         return false;
     }
 
+    // "/capture <address> ...": pictures of one address in each version, and no window. Its paths are taken
+    // relative to the folder the program was started in, before it leaves it.
+    std::optional<CaptureOptions> capture;
+    switch (const CaptureParse parse = ParseCaptureCommandLine(ProcessArguments()); parse.request) {
+    case CaptureRequest::None:
+        break;
+    case CaptureRequest::Usage:
+        ConsoleOutput().Write(CaptureUsageText());
+        exitCode_ = kCaptureExitSucceeded;
+        return false;
+    case CaptureRequest::Error:
+        ConsoleOutput().WriteError(parse.error + L"\r\n\r\n" + CaptureUsageText());
+        exitCode_ = kCaptureExitBadArguments;
+        return false;
+    case CaptureRequest::Run:
+        capture = parse.options;
+        ResolveCapturePaths(*capture);
+        break;
+    }
+
     // 8. The program's folder becomes the current directory: the engine loader finds the engine files there.
     // The trailing backslash makes a drive's root ("C:\\") the root, not the drive's current folder.
     if (const std::wstring folder = ProgramFolder(); !folder.empty())
@@ -144,6 +194,12 @@ bool CMovalentApp::InitInstance() {
 
     // 10 to 12. Search behaviour, window.external, home page.
     ReadSettings();
+
+    if (capture) {
+        ConsoleOutput console;
+        exitCode_ = RunCapture(*capture, console);
+        return false;
+    }
 
     // 13. One tab template per engine version.
     RegisterTemplates();
@@ -290,6 +346,12 @@ void CMovalentApp::RegisterCommands() {
     auto always = [](CommandState& state) { state.Enable(); };
     OnCommand(ID_OPEN_ALL_VERSIONS, [this] { OpenInAllVersions(); });
     OnUpdateCommand(ID_OPEN_ALL_VERSIONS, always);
+    OnCommand(ID_CAPTURE_ALL_VERSIONS, [this] {
+        if (const std::wstring address = ActiveTabAddress(); !address.empty())
+            LaunchCapture(address);
+    });
+    OnUpdateCommand(ID_CAPTURE_ALL_VERSIONS,
+                    [this](CommandState& state) { state.Enable(!ActiveTabAddress().empty()); });
     OnCommand(ID_INTERNET_OPTIONS, [this] { ShowInternetOptions(); });
     OnUpdateCommand(ID_INTERNET_OPTIONS, always);
     OnCommand(ID_CONFIGURE, [] {
@@ -355,6 +417,12 @@ void CMovalentApp::PostToAllViews(unsigned command) {
     for (Document* document : Documents())
         for (View* view : document->Views())
             view->Post(WM_COMMAND, command, 0);
+}
+
+std::wstring CMovalentApp::ActiveTabAddress() const {
+    ChildFrame* child = mainFrame_ ? mainFrame_->ActiveChild() : nullptr;
+    const auto* view = child ? dynamic_cast<const CMovalentView*>(child->ActiveView()) : nullptr;
+    return view ? view->CurrentAddress() : std::wstring();
 }
 
 void CMovalentApp::CloseAllExceptActive() {

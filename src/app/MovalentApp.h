@@ -84,6 +84,8 @@ private:
     void ShowAbout();
     void PostToAllViews(unsigned command);
     void CloseAllExceptActive();
+    // The address the active tab shows; empty without a tab.
+    std::wstring ActiveTabAddress() const;
 
     std::unique_ptr<RegistrySettingsStore> settings_;
     std::wstring installDir_;

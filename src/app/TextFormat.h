@@ -25,4 +25,22 @@ inline std::wstring JoinedWithCommas(const std::vector<std::wstring>& names) {
     return text;
 }
 
+// One command-line argument as the system's splitter reads it back whole: quoted, with the backslashes before a
+// quote (the closing one included) doubled, so "C:\" stays a folder and not the start of a quoted quote.
+inline std::wstring QuotedArgument(const std::wstring& argument) {
+    std::wstring quoted = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, L'\\');
+    return quoted + L"\"";
+}
+
 } // namespace movalent

@@ -71,6 +71,12 @@ struct GdiTraits {
     static bool IsValid(Type h) { return h != nullptr; }
     static void Close(Type h) { ::DeleteObject(h); }
 };
+struct MemoryDcTraits {
+    using Type = HDC;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::DeleteDC(h); }
+};
 struct BstrTraits {
     using Type = BSTR;
     static Type Invalid() { return nullptr; }
@@ -84,6 +90,24 @@ using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueInternet = UniqueResource<InternetTraits>;
 using UniqueGdiObject = UniqueResource<GdiTraits>;
 using UniqueBstr = UniqueResource<BstrTraits>;
+// A DC of CreateCompatibleDC.
+using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
+
+// A GDI object selected into a DC for the life of the scope; the DC's previous object comes back after.
+class ScopedSelection {
+public:
+    ScopedSelection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(dc && object ? ::SelectObject(dc, object) : nullptr) {}
+    ScopedSelection(const ScopedSelection&) = delete;
+    ScopedSelection& operator=(const ScopedSelection&) = delete;
+    ~ScopedSelection() {
+        if (previous_)
+            ::SelectObject(dc_, previous_);
+    }
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
 
 // An owned interface pointer: AddRef on copy, Release on destruction.
 template <typename T> class ComPtr {

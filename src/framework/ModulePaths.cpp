@@ -24,6 +24,8 @@ std::wstring FolderOf(const std::wstring& path) {
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
-std::wstring FileNameOf(const std::wstring& path) { return path.substr(path.find_last_of(L"\\/") + 1); }
+std::wstring FileNameOf(const std::wstring& path) {
+    return path.substr(path.find_last_of(L"\\/") + 1);
+}
 
 } // namespace movalent

@@ -6,7 +6,8 @@
 
 namespace movalent {
 
-// The full path of a loaded module (null: the program file), long paths included; empty when it cannot be read.
+// The full path of a loaded module (null: the program file), long paths included; empty when it cannot be
+// read.
 std::wstring ModuleFilePath(HMODULE module = nullptr);
 
 // The folder of a path, without its trailing backslash; empty when the path has none.
@@ -16,6 +17,8 @@ std::wstring FolderOf(const std::wstring& path);
 std::wstring FileNameOf(const std::wstring& path);
 
 // The folder of the program file, without its trailing backslash.
-inline std::wstring ProgramFolder() { return FolderOf(ModuleFilePath()); }
+inline std::wstring ProgramFolder() {
+    return FolderOf(ModuleFilePath());
+}
 
 } // namespace movalent

@@ -105,6 +105,7 @@ void CMainFrame::AddNewPanel(RibbonCategory& home) {
     newPanel->Add(CommandButton(ID_NEW_IE8, 18));
     newPanel->Add(CommandButton(ID_NEW_IE_DEFAULT, 20));
     newPanel->Add(CommandButton(ID_OPEN_ALL_VERSIONS, 19));
+    newPanel->Add(CommandButton(ID_CAPTURE_ALL_VERSIONS, 19));
 }
 
 void CMainFrame::AddDevToolsCategory() {

@@ -112,7 +112,7 @@ void CDialogWBContainer::RegisterEvents() {
     controls.OnEvent(IDC_BROWSER, kBeforeNavigate2, [this](DISPPARAMS& p) { OnNavigationAddress(p); });
     controls.OnEvent(IDC_BROWSER, kNavigateComplete2, [this](DISPPARAMS& p) { OnNavigationAddress(p); });
     controls.OnEvent(IDC_BROWSER, kDocumentComplete, [this](DISPPARAMS& p) { OnDocumentComplete(p); });
-    controls.OnEvent(IDC_BROWSER, kNavigateError, [this](DISPPARAMS& p) { OnNavigationAddress(p); });
+    controls.OnEvent(IDC_BROWSER, kNavigateError, [this](DISPPARAMS& p) { OnNavigateError(p); });
     controls.OnEvent(IDC_BROWSER, kStatusTextChange, [this](DISPPARAMS& p) { OnStatusTextChange(p); });
     controls.OnEvent(IDC_BROWSER, kTitleChange, [this](DISPPARAMS& p) { OnTitleChange(p); });
     controls.OnEvent(IDC_BROWSER, kProgressChange, [this](DISPPARAMS& p) { OnProgressChange(p); });
@@ -330,6 +330,12 @@ void CDialogWBContainer::OnDocumentComplete(DISPPARAMS& params) {
     ReapplyZoom();
 }
 
+void CDialogWBContainer::OnNavigateError(DISPPARAMS& params) {
+    OnNavigationAddress(params);
+    if (IsTopLevel(params))
+        PostToView(kMsgNavigateError, static_cast<WPARAM>(VariantLong(DispatchArgument(params, 3), 0)), 0);
+}
+
 void CDialogWBContainer::OnStatusTextChange(DISPPARAMS& params) {
     PostHeapString(m_hViewWnd, kMsgStatusText, HeapString(VariantText(DispatchArgument(params, 0))), 0);
 }
@@ -439,6 +445,9 @@ LRESULT CDialogWBContainer::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
         return OnNavigateMessage(wParam);
     case kMsgApplyZoom:
         return OnApplyZoom(static_cast<int>(wParam));
+    case kMsgCapturePage:
+        OnCapturePage(static_cast<int>(wParam), static_cast<uint32_t>(lParam));
+        return 0;
     case WM_ERASEBKGND:
         return TRUE;
     case WM_PARENTNOTIFY: {

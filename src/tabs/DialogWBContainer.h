@@ -75,6 +75,9 @@ private:
     // 9221: navigates to the owned string and frees it; 1 as the message's result.
     LRESULT OnNavigateMessage(WPARAM wParam);
     LRESULT OnApplyZoom(int percent);
+    // kMsgCapturePage: sizes the browser to the picture and posts the picture to the view.
+    void OnCapturePage(int width, uint32_t heightAndFlags);
+    void SizeBrowserTo(int width, int height);
     void OnParentNotify(WPARAM wParam, LPARAM lParam);
     bool IsTopLevel(DISPPARAMS& params) const;
     // The current document when it is an HTML document and the zoom is not 100 %: the zoom is applied again.
@@ -88,6 +91,7 @@ private:
     // Browser events.
     void OnNavigationAddress(DISPPARAMS& params);
     void OnDocumentComplete(DISPPARAMS& params);
+    void OnNavigateError(DISPPARAMS& params);
     void OnStatusTextChange(DISPPARAMS& params);
     void OnTitleChange(DISPPARAMS& params);
     void OnProgressChange(DISPPARAMS& params);

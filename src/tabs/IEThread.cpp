@@ -44,10 +44,11 @@ void CIEThread::RegisterThreadMessages() {
         else
             AdoptHeapString(wParam); // nobody else will free it
     });
-    OnThreadMessage(kMsgApplyZoom, [this](WPARAM wParam, LPARAM lParam) {
-        if (container_.Handle())
-            container_.Send(kMsgApplyZoom, wParam, lParam);
-    });
+    for (UINT message : {kMsgApplyZoom, kMsgCapturePage})
+        OnThreadMessage(message, [this, message](WPARAM wParam, LPARAM lParam) {
+            if (container_.Handle())
+                container_.Send(message, wParam, lParam);
+        });
 }
 
 bool CIEThread::InitInstance() {

@@ -9,7 +9,6 @@
 #include "resource.h"
 #include "tabs/ContainerFontCache.h"
 #include "tabs/HeapStringPost.h"
-#include "tabs/IEThread.h"
 #include "tabs/MovalentDoc.h"
 #include "tabs/ZoomSliderHost.h"
 #include "tabs/ZoomSliderRules.h"
@@ -21,11 +20,6 @@
 namespace movalent {
 
 namespace {
-
-// Runs on a thread-pool thread when the browser thread has ended.
-VOID CALLBACK ReportThreadEnd(PVOID view, BOOLEAN) {
-    ::PostMessageW(static_cast<HWND>(view), kMsgBrowserThreadEnded, 0, 0);
-}
 
 // Commands the container carries out; the view passes them on unchanged.
 constexpr unsigned kForwardedCommands[] = {
@@ -40,11 +34,6 @@ std::wstring Percent(int zoom) {
     wchar_t text[16];
     std::swprintf(text, 16, L"%d%%", zoom);
     return text;
-}
-
-void ReleaseStream(IStream* stream) {
-    ::CoReleaseMarshalData(stream);
-    stream->Release();
 }
 
 } // namespace
@@ -94,12 +83,10 @@ void CMovalentView::RegisterCommands() {
 }
 
 bool CMovalentView::PostToThread(UINT message, WPARAM wParam, LPARAM lParam) const {
-    return threadRunning_ && !stopping_ && ::PostMessageW(threadWindow_, message, wParam, lParam) != FALSE;
+    return thread_.Post(message, wParam, lParam);
 }
 
-bool CMovalentView::NavigateTo(const std::wstring& url) {
-    return threadRunning_ && !stopping_ && PostHeapString(threadWindow_, kMsgNavigate, HeapString(url), 0);
-}
+bool CMovalentView::NavigateTo(const std::wstring& url) { return thread_.Navigate(url); }
 
 void CMovalentView::OnInitialUpdate() {
     View::OnInitialUpdate();
@@ -108,31 +95,13 @@ void CMovalentView::OnInitialUpdate() {
 
 void CMovalentView::StartBrowserThread() {
     CMovalentDoc* document = Document();
-    if (!document || threadRunning_)
+    if (!document || thread_.Running())
         return;
     HoldContainerFontScriptCache();
-    exitEvent_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     document->SetBrowserReadyEvent(UniqueHandle(::CreateEventW(nullptr, TRUE, FALSE, nullptr)));
-    if (!exitEvent_)
+    // When the thread cannot start the tab stays empty.
+    if (!thread_.Start(Handle(), static_cast<IEVERSION>(document->EngineVersion()), document->StartUrl()))
         return;
-    auto* thread = new CIEThread(Handle(), static_cast<IEVERSION>(document->EngineVersion()),
-                                 document->StartUrl(), exitEvent_.get());
-    UiThread::Identity identity;
-    if (!thread->CreateThread(nullptr, 0, &identity)) {
-        // The tab stays empty.
-        delete thread;
-        exitEvent_.reset();
-        return;
-    }
-    threadId_ = identity.id;
-    threadWindow_ = identity.window;
-    threadHandle_ = std::move(identity.handle);
-    threadRunning_ = true;
-    // The window, not the object, goes to the thread pool: a report arriving after the view is gone finds no
-    // window and is dropped.
-    if (!::RegisterWaitForSingleObject(&threadWatch_, threadHandle_.get(), ReportThreadEnd, Handle(), INFINITE,
-                                       WT_EXECUTEONLYONCE))
-        threadWatch_ = nullptr;
     // The view got its size before the thread existed; the container would keep its template's size until the
     // next change.
     RECT client = ClientRect();
@@ -141,70 +110,15 @@ void CMovalentView::StartBrowserThread() {
 }
 
 void CMovalentView::StopBrowserThread() {
-    // Messages sent to this thread while it waits run in the middle of the stop; a second close lands here.
-    if (!threadRunning_ || stopping_)
-        return;
-    stopping_ = true;
-    ::PostMessageW(threadWindow_, kMsgThreadQuit, 0, 0);
-    if (!WaitForExit() && threadHandle_) {
-        ::TerminateThread(threadHandle_.get(), 1);
-        // Termination skips the thread-exit callbacks that drop the thread's engine tag. It completes
-        // asynchronously; the tag goes once the thread can no longer run.
-        constexpr DWORD kTerminateWaitMs = 1000;
-        ::WaitForSingleObject(threadHandle_.get(), kTerminateWaitMs);
-        ForgetThread(threadId_);
-    }
-    StopWatchingThread();
-    exitEvent_.reset();
-    threadHandle_.reset();
-    threadId_ = 0;
-    threadWindow_ = nullptr;
-    threadRunning_ = false;
-    stopping_ = false;
+    thread_.Stop();
+    DiscardBrowserReports(Handle());
 }
 
-bool CMovalentView::WaitForExit() const {
-    // Posted messages and input wait, so the main window does not respond meanwhile. Messages the browser
-    // thread sends to this thread are answered, though: a thread still creating its container sends to the
-    // view (child notifications, focus changes) and would otherwise sit out the whole time-out and be
-    // terminated half-made.
-    HANDLE event = exitEvent_.get();
-    const ULONGLONG start = ::GetTickCount64();
-    for (;;) {
-        ULONGLONG elapsed = ::GetTickCount64() - start;
-        DWORD left = elapsed >= kStopTimeoutMs ? 0 : static_cast<DWORD>(kStopTimeoutMs - elapsed);
-        DWORD result = ::MsgWaitForMultipleObjectsEx(1, &event, left, QS_SENDMESSAGE, 0);
-        if (result == WAIT_OBJECT_0)
-            return true;
-        if (result != WAIT_OBJECT_0 + 1)
-            return false;
-        MSG msg;
-        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-}
-
-void CMovalentView::DiscardQueuedReports() {
-    MSG msg;
-    while (::PeekMessageW(&msg, Handle(), kMsgTitleChange, kMsgBrowserStream, PM_REMOVE)) {
-        switch (msg.message) {
-        case kMsgTitleChange:
-        case kMsgStatusText:
-        case kMsgNavigate:
-        case kMsgNewWindow:
-            AdoptHeapString(msg.wParam);
-            break;
-        case kMsgDocumentComplete:
-            AdoptHeapString(msg.wParam);
-            AdoptHeapString(static_cast<std::uintptr_t>(msg.lParam));
-            break;
-        case kMsgBrowserStream:
-            if (auto* stream = reinterpret_cast<IStream*>(msg.wParam))
-                ReleaseStream(stream);
-            break;
-        default:
-            break;
-        }
-    }
+std::wstring CMovalentView::CurrentAddress() const {
+    if (history_.Size() > 0)
+        return history_.Entry(history_.CurrentIndex()).url;
+    const CMovalentDoc* document = Document();
+    return document ? document->StartUrl() : std::wstring();
 }
 
 void CMovalentView::OnHistoryCommand(unsigned command) {
@@ -249,23 +163,9 @@ void CMovalentView::OnNewWindow(WPARAM wParam, LPARAM lParam) {
         app->OpenTab(static_cast<int>(lParam), *url);
 }
 
-void CMovalentView::StopWatchingThread() {
-    // Waits for a report being made, so none uses the handle after it is closed.
-    if (threadWatch_)
-        ::UnregisterWaitEx(threadWatch_, INVALID_HANDLE_VALUE);
-    threadWatch_ = nullptr;
-}
-
 void CMovalentView::OnBrowserThreadEnded() {
-    if (!threadRunning_ || stopping_ || !threadHandle_ || ::WaitForSingleObject(threadHandle_.get(), 0) != WAIT_OBJECT_0)
-        return; // a stop already dealt with it
-    StopWatchingThread();
-    ForgetThread(threadId_);
-    exitEvent_.reset();
-    threadHandle_.reset();
-    threadId_ = 0;
-    threadWindow_ = nullptr;
-    threadRunning_ = false;
+    if (!thread_.EndedByItself())
+        return;
     ShowMessageBox(Handle(), LocalizedString(IDS_BROWSER_THREAD_ENDED), MB_OK | MB_ICONEXCLAMATION);
     if (ChildFrame* frame = ParentFrame(); frame && frame->Handle())
         frame->Post(WM_CLOSE);
@@ -283,7 +183,7 @@ void CMovalentView::OnBrowserStream(WPARAM wParam) {
         return;
     CMovalentDoc* document = Document();
     if (!document || !document->AdoptBrowserStream(stream))
-        ReleaseStream(stream);
+        ReleaseBrowserStream(stream);
     if (document && document->BrowserReadyEvent())
         ::SetEvent(document->BrowserReadyEvent());
 }
@@ -332,10 +232,7 @@ void CMovalentView::ShowZoom() {
     slider->SetZoomPaneText(Percent(zoom_));
 }
 
-void CMovalentView::OnFrameClosing() {
-    StopBrowserThread();
-    DiscardQueuedReports();
-}
+void CMovalentView::OnFrameClosing() { StopBrowserThread(); }
 
 void CMovalentView::OnActivateView(bool activate) {
     View::OnActivateView(activate);
@@ -356,7 +253,6 @@ LRESULT CMovalentView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return Default();
     case WM_DESTROY:
         StopBrowserThread();
-        DiscardQueuedReports();
         return View::WindowProc(message, wParam, lParam);
     case kMsgTitleChange:
         OnTitleChange(wParam);

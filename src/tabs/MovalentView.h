@@ -5,6 +5,7 @@
 // new tabs for pages that ask for a window, and closing the tab when the page closes itself.
 #include "framework/Handles.h"
 #include "framework/View.h"
+#include "tabs/BrowserThreadLink.h"
 #include "tabs/TabHistory.h"
 
 #include <windows.h>
@@ -16,7 +17,7 @@ class ZoomSliderHost;
 
 class CMovalentView : public View {
 public:
-    static constexpr DWORD kStopTimeoutMs = 10000;
+    static constexpr DWORD kStopTimeoutMs = BrowserThreadLink::kStopTimeoutMs;
 
     CMovalentView();
     ~CMovalentView() override;
@@ -31,11 +32,14 @@ public:
     void OnFrameClosing() override;
 
     const TabHistory& History() const { return history_; }
+    // The address of the page the tab shows: the current history entry, or the start address before any page
+    // completed.
+    std::wstring CurrentAddress() const;
     bool Busy() const { return busy_; }
     int Zoom() const { return zoom_; }
     bool PanelShown() const { return panelShown_; }
     // The browser thread's id while it runs; 0 before the start, after the stop, and when it could not start.
-    DWORD BrowserThreadId() const { return threadId_; }
+    DWORD BrowserThreadId() const { return thread_.ThreadId(); }
 
     // Carries out a history command (4096 to 4105).
     void OnHistoryCommand(unsigned command);
@@ -48,12 +52,9 @@ protected:
 private:
     void RegisterCommands();
     void StartBrowserThread();
+    // Stops the thread; reports that arrived after it stopped are still in the queue, their strings and
+    // streams are freed.
     void StopBrowserThread();
-    // Waits at most kStopTimeoutMs for the exit event; true when it came.
-    bool WaitForExit() const;
-    // Reports that arrived after the thread stopped are still in the queue; their strings and streams are
-    // freed.
-    void DiscardQueuedReports();
     bool PostToThread(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
 
     void OnTitleChange(WPARAM wParam);
@@ -65,7 +66,6 @@ private:
     // The browser thread ended while the tab still counted on it (an engine fault, a failed start): the tab says
     // so and closes, and nothing is posted to the id any more, which another thread may be given.
     void OnBrowserThreadEnded();
-    void StopWatchingThread();
     void OnBrowserStream(WPARAM wParam);
 
     ZoomSliderHost* ZoomSlider() const;
@@ -78,14 +78,7 @@ private:
     bool busy_ = false;
     int zoom_ = 100;
     bool panelShown_ = false;
-    UniqueHandle exitEvent_;
-    UniqueHandle
-        threadHandle_; // the view's own handle of the thread, valid whether or not the object is gone
-    DWORD threadId_ = 0;
-    HWND threadWindow_ = nullptr; // the browser thread's message window
-    bool threadRunning_ = false;
-    bool stopping_ = false;
-    HANDLE threadWatch_ = nullptr; // the wait that reports the thread's end (kMsgBrowserThreadEnded)
+    BrowserThreadLink thread_;
 };
 
 } // namespace movalent

@@ -149,11 +149,24 @@ bool Program::Start(const ProgramOptions& options) {
     std::wstring environment = EnvironmentBlock(options.environment);
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
+    SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
+    HANDLE output = options.outputFile.empty()
+                        ? INVALID_HANDLE_VALUE
+                        : ::CreateFileW(options.outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (output != INVALID_HANDLE_VALUE) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = output;
+    }
     PROCESS_INFORMATION info = {};
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+    const BOOL started = ::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr,
+                                          output != INVALID_HANDLE_VALUE, CREATE_UNICODE_ENVIRONMENT,
                           environment.data(),
                           (options.currentDirectory.empty() ? folder_ : options.currentDirectory).wstring().c_str(),
-                          &startup, &info)) {
+                          &startup, &info);
+    if (output != INVALID_HANDLE_VALUE)
+        ::CloseHandle(output);
+    if (!started) {
         startError_ = L"CreateProcess failed: " + std::to_wstring(::GetLastError());
         return false;
     }

@@ -30,6 +30,8 @@ struct ProgramOptions {
     std::filesystem::path currentDirectory = {};
     // False for a start that shows no main window (a command-line import): Start returns once the process runs.
     bool waitForMainWindow = true;
+    // A file that gets what the program writes to its standard output and error; empty for none.
+    std::filesystem::path outputFile = {};
 };
 
 // What the program answers to the registered message "Movalent.QueryCommandState".

@@ -65,6 +65,7 @@ set(STANDIN_ENGINE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/engine/browser/EngineProbes.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/browser/FrameBrowser.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/browser/PageLoader.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine/browser/PageView.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/document/StandInDocument.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine/document/HtmlDom.cpp
 )

@@ -69,6 +69,12 @@
 //       (CONTEXT_MENU_DEFAULT); the answer goes to the report (contextMenu).
 //   <!--standin: end-thread-->      a fault in engine code: the browser thread ends at once (ExitThread), none
 //       of its host's clean-up running.
+//   <!--standin: never-complete-->  a load that never ends (a request the server never answers): the page and
+//       its frames open with their events up to 10 above (frames complete), and then nothing more: no
+//       ProgressChange(10000, 10000), DownloadComplete, DocumentComplete or StatusTextChange("Done") for the
+//       page. The page is drawn; the state stays "loading", Busy VARIANT_TRUE and ReadyState short of
+//       READYSTATE_COMPLETE; the page's other directives still run. Stop ends it as a stopped load, a
+//       navigation replaces it, Refresh reloads it (stalling again after its TitleChange).
 //   <frame src=...>, <iframe src=...>  frames, loaded as above.
 //   <!--standin: other-site-->      in a frame's page (not run in a top-level page): the page comes from
 //       another site. The frame's window, as the frames collection of the page around it hands it out,
@@ -87,6 +93,17 @@
 // top-level document. To click an element from another process, read its box.<id> from the window text and
 // post the two messages with the box's centre to the page window (for SendInput, ClientToScreen of that
 // point).
+//
+// Pictures: the page's document (the Document property) answers IViewObject and IViewObject2. Draw
+// (DVASPECT_CONTENT, lindex -1; other aspects DV_E_DVASPECT, another lindex DV_E_LINDEX, no bounds or DC
+// E_INVALIDARG) draws into hdcDraw within lprcBounds exactly what the page window draws: the lines wrapped at
+// the bounds' width, as many as fit their height (so bounds as high as the body's scrollHeight give the whole
+// page). Neither the window's size nor its being visible matters. A document that the control no longer shows
+// (it showed another page, or went) answers E_UNEXPECTED, as do frame documents. GetExtent gives the page
+// window's size in HIMETRIC; GetColorSet S_FALSE; Freeze and Unfreeze E_NOTIMPL; SetAdvise keeps one sink
+// (ADVF_PRIMEFIRST calls OnViewChange at once) and GetAdvise hands it back. The body's (and the HTML
+// element's) scrollHeight is the height drawing all the lines takes at the page window's width, at least the
+// window's client height; scrollWidth the window's client width (standin/engine/document/HtmlDom.h).
 //
 // The page the control draws (GDI, in its own window) and its page report say the same. The report is
 // "key=value" lines (format in standin/StandInInterfaces.h) from IStandInBrowser::GetPageReport, and also the
@@ -155,6 +172,20 @@ struct IStandInBrowser : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetPageReport(BSTR* report) = 0;
 };
 
+// Implemented by the control, one object for every top-level page it shows: the page as its window draws it,
+// for that page's document. The document may be in another copy than the control (the one COM gave), so it
+// reaches the control's drawing only through this. Once the control shows another page or goes, the view is
+// cut loose and answers E_UNEXPECTED.
+struct IStandInPageView : public IUnknown {
+    // Draws what the page window shows (its WM_PAINT) into area of dc: the lines wrapped at the area's width,
+    // as many as fit its height, whatever the window's own size.
+    virtual HRESULT STDMETHODCALLTYPE DrawPage(HDC dc, const RECT* area) = 0;
+    // The page window's client size (without a window: the size the site last gave the control, or 800 x 600
+    // when it gave none) and the height in pixels that drawing all of the page's lines at that width takes,
+    // margins included.
+    virtual HRESULT STDMETHODCALLTYPE GetPageExtent(SIZE* client, LONG* contentHeight) = 0;
+};
+
 // Implemented by the document an mshtml copy makes for the HTML document class, besides IStandInObject and
 // IDispatch (which the browser's Document property hands out). The browser reads the page's bytes and gives
 // them to the document, which reads its markup (see standin/engine/page/PageContent.h). Its document object
@@ -187,18 +218,25 @@ struct IStandInDocument : public IUnknown {
     // HTMLDocumentEvents2 sinks. reached is FALSE when a sink cancelled it; target names the element it went
     // to (its id, or its upper-case tag when it has none). S_FALSE, nothing fired, before the page is loaded.
     virtual HRESULT STDMETHODCALLTYPE Click(LONG x, LONG y, BOOL* reached, BSTR* target) = 0;
+    // The control that shows this document as its top-level page hands it the page's view (held; null: no
+    // control shows it). IViewObject::Draw and the scroll sizes of the body and the HTML element use it.
+    virtual HRESULT STDMETHODCALLTYPE ShowIn(IStandInPageView* view) = 0;
 };
 
 } // namespace movalent
 
 __CRT_UUID_DECL(movalent::IStandInBrowser, 0xb8efa883, 0xaf8d, 0x48de, 0x84, 0x34, 0xed, 0xc2, 0x65, 0xac,
                 0x1d, 0xfe)
+__CRT_UUID_DECL(movalent::IStandInPageView, 0xd4e63822, 0xd1ff, 0x4d66, 0x9c, 0xb2, 0x34, 0x8f, 0x0b, 0xf7,
+                0x5a, 0x54)
 __CRT_UUID_DECL(movalent::IStandInDocument, 0x02f3037f, 0xe05e, 0x426f, 0x8d, 0xde, 0x08, 0x4d, 0xb7, 0xa7,
                 0x25, 0x5c)
 
 namespace movalent {
 inline constexpr IID IID_IStandInBrowser = {
     0xb8efa883, 0xaf8d, 0x48de, {0x84, 0x34, 0xed, 0xc2, 0x65, 0xac, 0x1d, 0xfe}};
+inline constexpr IID IID_IStandInPageView = {
+    0xd4e63822, 0xd1ff, 0x4d66, {0x9c, 0xb2, 0x34, 0x8f, 0x0b, 0xf7, 0x5a, 0x54}};
 inline constexpr IID IID_IStandInDocument = {
     0x02f3037f, 0xe05e, 0x426f, {0x8d, 0xde, 0x08, 0x4d, 0xb7, 0xa7, 0x25, 0x5c}};
 

@@ -6,6 +6,7 @@
 #include "app/Localisation.h"
 #include "app/MakerAddresses.h"
 #include "app/MovalentApp.h"
+#include "app/TextFormat.h"
 #include "app/VersionInfo.h"
 #include "engine/EngineLoader.h"
 #include "framework/ChildFrame.h"
@@ -21,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <memory>
 #include <typeinfo>
@@ -465,6 +467,25 @@ TEST_F(MovalentApplication, ADocumentKeepsTheFirstBrowserStreamAndReleasesItWhen
     EXPECT_EQ(nullptr, never->BrowserStream());
     Command(ID_CLOSE_ALL_TABS);
     EXPECT_EQ(0u, app_->DocumentCount());
+}
+
+} // namespace
+
+namespace {
+
+// Arguments the program hands to another start of itself (an elevated import, a capture) come back whole,
+// however they end.
+TEST(QuotedArgument, ReadsBackWholeThroughTheSystemsSplitter) {
+    for (const std::wstring argument :
+         {L"C:\\", L"C:\\old files\\", L"a \"b\" c", L"x\\\\\"y", L"", L"\u00e9t\u00e9\\\\"}) {
+        const std::wstring line = L"movalent.exe " + QuotedArgument(argument) + L" next";
+        int count = 0;
+        LPWSTR* argv = ::CommandLineToArgvW(line.c_str(), &count);
+        ASSERT_EQ(3, count) << line;
+        EXPECT_EQ(argument, argv[1]) << line;
+        EXPECT_STREQ(L"next", argv[2]) << line;
+        ::LocalFree(argv);
+    }
 }
 
 } // namespace

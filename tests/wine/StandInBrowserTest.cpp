@@ -3,12 +3,15 @@
 // document it gets from COM and the page report it draws from.
 #include "StandInBrowserHost.h"
 
+#include <mshtml.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 using namespace movalent;
@@ -85,6 +88,63 @@ private:
     UniqueModule module_;
     DWORD cookie_ = 0;
 };
+
+// A top-down 32-bit DIB section in a memory DC of its own.
+class Picture {
+public:
+    Picture(int width, int height)
+        : width_(width), dc_(::CreateCompatibleDC(nullptr)), bitmap_(Dib(dc_.get(), width, height, bits_)),
+          selection_(dc_.get(), bitmap_.get()), height_(bits_ != nullptr ? height : 0) {}
+
+    HDC Dc() const { return dc_.get(); }
+    // The document's picture within bounds (default: all of this one).
+    HRESULT Draw(IViewObject* view, DWORD aspect = DVASPECT_CONTENT, RECTL bounds = {}) {
+        if (bounds.right == 0)
+            bounds = {0, 0, width_, height_};
+        const HRESULT hr =
+            view->Draw(aspect, -1, nullptr, nullptr, nullptr, dc_.get(), &bounds, nullptr, nullptr, 0);
+        ::GdiFlush();
+        return hr;
+    }
+    std::vector<DWORD> Pixels() const {
+        const auto* first = static_cast<const DWORD*>(bits_);
+        return first != nullptr ? std::vector<DWORD>(first, first + width_ * height_) : std::vector<DWORD>();
+    }
+    // Pixels of text (dark) in rows [top, bottom).
+    size_t Dark(int top, int bottom) const {
+        const std::vector<DWORD> all = Pixels();
+        return static_cast<size_t>(
+            std::count_if(all.begin() + std::clamp(top, 0, height_) * width_,
+                          all.begin() + std::clamp(bottom, 0, height_) * width_, [](DWORD p) {
+                              return ((p >> 16) & 0xFF) < 100 && ((p >> 8) & 0xFF) < 100 && (p & 0xFF) < 100;
+                          }));
+    }
+
+private:
+    static HGDIOBJ Dib(HDC dc, int width, int height, void*& bits) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        return ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    }
+
+    int width_;
+    void* bits_ = nullptr;
+    UniqueMemoryDc dc_;
+    UniqueGdiObject bitmap_;
+    ScopedSelection selection_;
+    int height_;
+};
+
+ComPtr<IViewObject> ViewOf(HostedBrowser& hosted) {
+    ComPtr<IViewObject> view;
+    if (FAILED(DocumentOf(hosted).As(view)))
+        view.detach();
+    return view;
+}
 
 // ------------------------------------------------------------------------------------------------------------
 // Embedding
@@ -777,38 +837,101 @@ TEST(StandInBrowserReport, ThePageIsDrawnIntoAnyDeviceContext) {
         ASSERT_TRUE(hosted.Ok());
         ASSERT_TRUE(hosted.Open(pages.Url(L"page.html")));
 
-        const HDC screen = ::GetDC(nullptr);
-        const HDC memory = ::CreateCompatibleDC(screen);
-        ::ReleaseDC(nullptr, screen);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = 400;
-        info.bmiHeader.biHeight = -300;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        UniqueGdiObject bitmap(::CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        ASSERT_TRUE(bitmap);
-        const HGDIOBJ previous = ::SelectObject(memory, bitmap.get());
+        Picture picture(400, 300);
         const RECT all = {0, 0, 400, 300};
-        ::FillRect(memory, &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
-        ::SendMessageW(hosted.ControlWindow(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+        ::FillRect(picture.Dc(), &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+        ::SendMessageW(hosted.ControlWindow(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.Dc()),
+                       PRF_CLIENT);
         ::GdiFlush();
 
-        const auto* pixels = static_cast<const DWORD*>(bits);
-        size_t white = 0, reddish = 0, dark = 0;
-        for (int i = 0; i < 400 * 300; ++i) {
-            const DWORD p = pixels[i] & 0xFFFFFF;
+        size_t white = 0, reddish = 0;
+        for (const DWORD pixel : picture.Pixels()) {
+            const DWORD p = pixel & 0xFFFFFF;
             const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
             white += p == 0xFFFFFF;
             reddish += r > g + 40 && r > b + 40;
-            dark += r < 100 && g < 100 && b < 100;
         }
         EXPECT_GT(white, 400u * 300u / 2) << "a white page";
         EXPECT_GT(reddish, 20u) << "with the engine line in red";
-        EXPECT_GT(dark, 20u) << "and dark text";
-        ::SelectObject(memory, previous);
-        ::DeleteDC(memory);
+        EXPECT_GT(picture.Dark(0, 300), 20u) << "and dark text";
+    });
+}
+
+// ------------------------------------------------------------------------------------------------------------
+// Pictures of the page through its document
+
+TEST(StandInBrowserPictures, TheDocumentDrawsWhatItsControlShowsUntilTheControlGoes) {
+    OnBrowserThread([] {
+        PageFolder pages;
+        pages.Write(L"page.html", Page("Drawn page", "Some text to draw on the page."));
+        std::vector<std::vector<DWORD>> pictures;
+        for (const wchar_t* file : {L"6hdocvw.dll", L"7eframe.dll"}) {
+            TestHost host;
+            HostedBrowser hosted(host, L"full", file);
+            ASSERT_TRUE(hosted.Ok());
+            ASSERT_TRUE(hosted.Open(pages.Url(L"page.html")));
+            ComPtr<IViewObject> view = ViewOf(hosted);
+            ASSERT_TRUE(view);
+            Picture drawn(400, 300), painted(400, 300);
+            ASSERT_EQ(S_OK, drawn.Draw(view.get()));
+            ::SendMessageW(hosted.ControlWindow(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(painted.Dc()),
+                           PRF_CLIENT);
+            EXPECT_TRUE(painted.Pixels() == drawn.Pixels()) << "what the page window shows";
+            EXPECT_GT(drawn.Dark(0, 300), 20u);
+            pictures.push_back(drawn.Pixels());
+            EXPECT_EQ(E_INVALIDARG, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, drawn.Dc(),
+                                               nullptr, nullptr, nullptr, 0));
+            EXPECT_EQ(DV_E_DVASPECT, drawn.Draw(view.get(), DVASPECT_ICON));
+
+            hosted.Clear();
+            hosted.object->Close(OLECLOSE_NOSAVE);
+            hosted.object.reset();
+            hosted.browser.reset();
+            EXPECT_EQ(E_UNEXPECTED, drawn.Draw(view.get())) << "the document outlived its control";
+        }
+        EXPECT_TRUE(pictures[0] != pictures[1]) << "each version names itself in the picture";
+    });
+}
+
+TEST(StandInBrowserPictures, TheBodyScrollsAsHighAsTheDrawnPageAndAPictureThatHighHoldsItAll) {
+    OnBrowserThread([] {
+        PageFolder pages;
+        std::string paragraphs;
+        for (int i = 1; i <= 200; ++i)
+            paragraphs += "<p>Paragraph " + std::to_string(i) + "</p>";
+        pages.Write(L"long.html", Page("Long", paragraphs));
+        pages.Write(L"short.html", Page("Short", "one line"));
+        TestHost host;
+        HostedBrowser hosted(host, L"full", L"8eframe.dll");
+        ASSERT_TRUE(hosted.Ok());
+        // Width and height of the scroll box of the body, or of the HTML element.
+        const auto scroll = [&](bool root) {
+            ComPtr<IHTMLDocument2> document;
+            ComPtr<IHTMLDocument3> document3;
+            ComPtr<IHTMLElement> element;
+            ComPtr<IHTMLElement2> element2;
+            std::pair<LONG, LONG> size = {-1, -1};
+            if (SUCCEEDED(DocumentOf(hosted).As(document)) && SUCCEEDED(document.As(document3)) &&
+                SUCCEEDED(root ? document3->get_documentElement(element.put())
+                               : document->get_body(element.put())) &&
+                SUCCEEDED(element.As(element2))) {
+                element2->get_scrollWidth(&size.first);
+                element2->get_scrollHeight(&size.second);
+            }
+            return size;
+        };
+        ASSERT_TRUE(hosted.Open(pages.Url(L"short.html")));
+        EXPECT_EQ((std::pair<LONG, LONG>{400, 300}), scroll(false)) << "never less than the window";
+
+        ASSERT_TRUE(hosted.Open(pages.Url(L"long.html")));
+        const auto [width, height] = scroll(false);
+        EXPECT_EQ(400, width);
+        EXPECT_GT(height, 300 * 5);
+        EXPECT_EQ(scroll(false), scroll(true));
+        Picture whole(width, height + 50);
+        ASSERT_EQ(S_OK, whole.Draw(ViewOf(hosted).get()));
+        EXPECT_GT(whole.Dark(height - 40, height), 0u) << "the last lines";
+        EXPECT_EQ(0u, whole.Dark(height, height + 50)) << "and nothing after them";
     });
 }
 
@@ -1150,6 +1273,46 @@ TEST(StandInBrowserDirectives, ClosingThePageDestroysTheControlsWindowUnlessTheH
         EXPECT_EQ(E_FAIL, window->GetWindow(&none));
         window.reset();
         hosted.Release(); // the host's usual teardown still works
+    });
+}
+
+TEST(StandInBrowserDirectives, APageThatNeverCompletesIsDrawnButFiresNoCompletion) {
+    OnBrowserThread([] {
+        PageFolder pages;
+        pages.Write(L"never.html", Page("Never", "<!--standin: never-complete-->still loading"));
+        pages.Write(L"page.html", Page("Page", "text"));
+        const std::wstring never = pages.Url(L"never.html"), page = pages.Url(L"page.html");
+        TestHost host;
+        HostedBrowser hosted(host, L"full", L"6hdocvw.dll");
+        ASSERT_TRUE(hosted.Ok());
+
+        ASSERT_EQ(S_OK, hosted.Navigate(never));
+        ASSERT_TRUE(PumpUntil([&] { return hosted.Logged(L"NavigateComplete2(top, " + never + L")"); }));
+        EXPECT_FALSE(PumpUntil([&] { return !hosted.Events({L"DocumentComplete"}).empty(); }, 1500));
+        EXPECT_EQ((Lines{L"ProgressChange(0, 10000)", L"ProgressChange(5000, 10000)"}),
+                  hosted.Events({L"ProgressChange", L"DownloadComplete", L"StatusTextChange(Done)"}));
+        EXPECT_EQ(L"loading", hosted.Report()[L"state"]);
+        EXPECT_EQ(-1, hosted.GetLong(212)) << "Busy";
+        Picture picture(400, 300);
+        ComPtr<IViewObject> view = ViewOf(hosted);
+        ASSERT_TRUE(view);
+        EXPECT_EQ(S_OK, picture.Draw(view.get())) << "a host that gave up waiting still takes its picture";
+        EXPECT_GT(picture.Dark(0, 300), 20u);
+
+        hosted.Clear();
+        EXPECT_EQ(S_OK, hosted.Call(105)) << "Refresh";
+        ASSERT_TRUE(PumpUntil([&] { return hosted.Logged(L"TitleChange(Never)"); }));
+        Settle();
+        EXPECT_EQ((Lines{L"ProgressChange(0, 10000)"}),
+                  hosted.Events({L"ProgressChange", L"DownloadComplete"}))
+            << "it stalls again";
+        EXPECT_EQ(S_OK, hosted.Call(106)) << "Stop";
+        EXPECT_EQ(0, hosted.GetLong(212)) << "Busy";
+
+        hosted.Clear();
+        ASSERT_TRUE(hosted.Open(page));
+        EXPECT_TRUE(hosted.Logged(L"DocumentComplete(top, " + page + L")"));
+        EXPECT_EQ(E_UNEXPECTED, picture.Draw(view.get())) << "the page it drew is gone";
     });
 }
 

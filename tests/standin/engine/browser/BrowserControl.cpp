@@ -27,6 +27,7 @@ CBrowserControl::CBrowserControl(const CLSID& clsid)
 
 CBrowserControl::~CBrowserControl() {
     DropFrames();
+    HidePageView();
     // Cut loose first: the object is going and must hear nothing more from its windows. Windows of another
     // thread cannot be destroyed from here (a host letting its last reference go on a thread of its own).
     for (HWND* window : {&pageWindow_, &stepsWindow_}) {
@@ -234,6 +235,51 @@ PageSnapshot CBrowserControl::Snapshot() const {
     return snapshot;
 }
 
+namespace {
+
+ComPtr<IStandInDocument> ModelOf(const LoadedDocument& page) {
+    ComPtr<IStandInDocument> model;
+    if (page.document && FAILED(page.document.As(model)))
+        model.detach();
+    return model;
+}
+
+} // namespace
+
+void CBrowserControl::ShowPageView() {
+    HidePageView();
+    view_ = ComPtr<CPageView>::Attach(CPageView::Create(*this));
+    if (const ComPtr<IStandInDocument> model = ModelOf(page_.top); view_ && model)
+        model->ShowIn(view_.get());
+}
+
+// The document lets go of the view; it is cut loose all the same, so that nothing that still holds it can
+// reach a control that has gone.
+void CBrowserControl::HidePageView() {
+    if (!view_)
+        return;
+    view_->Detach();
+    if (const ComPtr<IStandInDocument> model = ModelOf(page_.top))
+        model->ShowIn(nullptr);
+    view_.reset();
+}
+
+void CBrowserControl::DrawForView(HDC dc, const RECT& area) {
+    PaintPage(dc, area, PageLines(), textSize_);
+}
+
+// Measured on a memory DC of the screen, which the page window's DC matches in resolution.
+void CBrowserControl::MeasureForView(SIZE& client, LONG& contentHeight) {
+    RECT area = position_;
+    if (pageWindow_ != nullptr)
+        ::GetClientRect(pageWindow_, &area);
+    client = SIZE{area.right - area.left, area.bottom - area.top};
+    if (pageWindow_ == nullptr && (client.cx <= 0 || client.cy <= 0))
+        client = SIZE{800, 600};
+    const UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    contentHeight = dc ? MeasurePage(dc.get(), client.cx, PageLines(), textSize_) : 0;
+}
+
 void CBrowserControl::ClickPage(LONG x, LONG y) {
     if (!page_.present || closed_)
         return;
@@ -307,14 +353,14 @@ LRESULT CBrowserControl::OnWindowMessage(HWND window, UINT message, WPARAM wPara
                 const HDC dc = ::BeginPaint(window, &paint);
                 RECT client;
                 ::GetClientRect(window, &client);
-                PaintPage(dc, client, BuildPageLines(Snapshot()), textSize_);
+                PaintPage(dc, client, PageLines(), textSize_);
                 ::EndPaint(window, &paint);
                 return 0;
             }
             case WM_PRINTCLIENT: {
                 RECT client;
                 ::GetClientRect(window, &client);
-                PaintPage(reinterpret_cast<HDC>(wParam), client, BuildPageLines(Snapshot()), textSize_);
+                PaintPage(reinterpret_cast<HDC>(wParam), client, PageLines(), textSize_);
                 return 0;
             }
             case WM_ERASEBKGND:

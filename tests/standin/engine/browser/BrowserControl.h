@@ -14,6 +14,7 @@
 #include "standin/engine/browser/EngineProbes.h"
 #include "standin/engine/browser/FrameBrowser.h"
 #include "standin/engine/browser/PageLoader.h"
+#include "standin/engine/browser/PageView.h"
 #include "standin/engine/page/TravelLog.h"
 
 #include <docobj.h>
@@ -24,11 +25,15 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace movalent::standin {
 
 HRESULT CreateBrowserControl(const CLSID& clsid, REFIID iid, void** result);
+
+// The directive of a top-level page whose load never completes.
+inline constexpr std::wstring_view kNeverCompleteDirective = L"never-complete";
 
 class CBrowserControl final : public BrowserAutomation,
                               public IOleObject,
@@ -41,7 +46,8 @@ class CBrowserControl final : public BrowserAutomation,
                               public IConnectionPointContainer,
                               public IStandInObject,
                               public IStandInBrowser,
-                              private WindowOwner {
+                              private WindowOwner,
+                              private PageViewOwner {
 public:
     explicit CBrowserControl(const CLSID& clsid);
     CBrowserControl(const CBrowserControl&) = delete;
@@ -204,6 +210,7 @@ private:
         std::wstring url;                  // what the events carry
         std::optional<size_t> travelEntry; // set when going back or forward
         bool begun = false;                // DownloadBegin was fired
+        bool stalled = false;              // the page is on show but its load never ends
     };
 
     struct Frame {
@@ -242,6 +249,13 @@ private:
     void WatchDocument(IDispatch* document);
     void EndStopped();
     void ReplacePage(LoadedDocument top, EngineProbeAnswers probes);
+    // Hands the page's document a view of its own (BrowserControl.cpp).
+    void ShowPageView();
+    // Cuts the page's view loose and takes it back from the document, which may outlive the control.
+    void HidePageView();
+    // The page (loaded or refreshed, its frames opened) asks never to complete: the load stays open, and
+    // only its directives run. False when it completes as usual.
+    bool StallsForever(unsigned navigation);
     void DropFrames();
     void ScheduleDirectives(unsigned navigation);
     void SetStatus(const std::wstring& text); // remembered for StatusText, then fired
@@ -261,6 +275,10 @@ private:
     // BrowserControl.cpp
     LRESULT OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     PageSnapshot Snapshot() const;
+    std::vector<PageLine> PageLines() const { return BuildPageLines(Snapshot()); }
+    // PageViewOwner: the document's IViewObject and scroll sizes.
+    void DrawForView(HDC dc, const RECT& area) override;
+    void MeasureForView(SIZE& client, LONG& contentHeight) override;
     void PageChanged(); // repaints and renews the window text
     // A left click at a point of the page window: the page's document fires onclick, and the click counts
     // unless a sink cancelled it.
@@ -301,6 +319,7 @@ private:
     bool closed_ = false;  // the page closed the window
     bool hanging_ = false; // the page's script never returns
     ShownPage page_;
+    ComPtr<CPageView> view_; // handed to page_.top's document
     TravelLog travel_;
 
     int textSize_ = 2;

@@ -6,6 +6,8 @@
 
 #include <exdisp.h>
 
+#include <algorithm>
+
 namespace movalent::standin {
 namespace {
 
@@ -143,9 +145,10 @@ HRESULT CBrowserControl::StartNavigation(const std::wstring& address, std::optio
 HRESULT CBrowserControl::StartRefresh() {
     if (closed_)
         return E_FAIL;
-    if (!page_.present || pending_)
+    if (!page_.present || (pending_ && !pending_->stalled))
         return S_OK; // nothing shown yet, or a navigation will show something new anyway
     const unsigned number = ++navigation_;
+    pending_.reset();
     refreshing_ = true;
     if (!PostStep(kStepRefresh, number)) {
         refreshing_ = false;
@@ -233,7 +236,8 @@ void CBrowserControl::OnLoad(unsigned n) {
     events_.ProgressChange(kProgressMax / 2, kProgressMax);
     if (!IsCurrent(n))
         return;
-    if (!LoadFrames(n, page_.top.document.get(), page_.top.url, page_.top.frameSources, 1, true))
+    if (!LoadFrames(n, page_.top.document.get(), page_.top.url, page_.top.frameSources, 1, true) ||
+        StallsForever(n))
         return;
     events_.ProgressChange(kProgressMax, kProgressMax);
     if (!IsCurrent(n))
@@ -277,7 +281,7 @@ void CBrowserControl::OnRefresh(unsigned n) {
     if (!LoadFrames(n, page_.top.document.get(), page_.top.url, page_.top.frameSources, 1, false))
         return;
     events_.TitleChange(page_.title);
-    if (!IsCurrent(n))
+    if (!IsCurrent(n) || StallsForever(n))
         return;
     events_.ProgressChange(kProgressMax, kProgressMax);
     if (!IsCurrent(n))
@@ -386,6 +390,7 @@ void CBrowserControl::EndStopped() {
 }
 
 void CBrowserControl::ReplacePage(LoadedDocument top, EngineProbeAnswers probes) {
+    HidePageView();
     DropFrames();
     page_.present = true;
     page_.top = std::move(top);
@@ -394,7 +399,23 @@ void CBrowserControl::ReplacePage(LoadedDocument top, EngineProbeAnswers probes)
     page_.probes = std::move(probes);
     clickCount_ = 0;
     clickLast_.clear();
+    ShowPageView();
     AskHost();
+}
+
+// Like a page with a request the server never answers: it shows, it stays busy, and Stop ends it as it ends
+// any load.
+bool CBrowserControl::StallsForever(unsigned n) {
+    const auto& directives = page_.top.directives;
+    if (std::none_of(directives.begin(), directives.end(), [](const PageDirective& directive) {
+            return directive.name == kNeverCompleteDirective;
+        }))
+        return false;
+    if (pending_)
+        pending_->stalled = true;
+    PageChanged();
+    ScheduleDirectives(n);
+    return true;
 }
 
 void CBrowserControl::AdoptFrame(IDispatch* parentDocument, IDispatch* document) {

@@ -77,8 +77,11 @@ HWND CreateStepsWindow(WindowOwner& owner) {
     return CreateOwned(owner, 0, RECT{}, HWND_MESSAGE);
 }
 
-void PaintPage(HDC dc, const RECT& area, const std::vector<PageLine>& lines, int textSize) {
-    ::FillRect(dc, &area, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+namespace {
+
+// Lays the lines out top to bottom in area, drawing them or (measuring) only following them past its bottom;
+// returns the height they took, margins included.
+int LayPage(HDC dc, const RECT& area, const std::vector<PageLine>& lines, int textSize, bool draw) {
     const int points = PointSize(textSize);
     // One font per style and zoom, made when a line first needs it.
     std::map<std::pair<LineStyle, int>, UniqueGdiObject> fonts;
@@ -105,7 +108,7 @@ void PaintPage(HDC dc, const RECT& area, const std::vector<PageLine>& lines, int
     constexpr int kIndent = 16;
     int y = area.top + kMargin;
     for (const PageLine& line : lines) {
-        if (y >= area.bottom)
+        if (draw && y >= area.bottom)
             break;
         COLORREF colour = RGB(0, 0, 0);
         if (line.style == LineStyle::Heading)
@@ -118,14 +121,27 @@ void PaintPage(HDC dc, const RECT& area, const std::vector<PageLine>& lines, int
         if (box.right <= box.left)
             continue;
         const std::wstring& text = line.text.empty() ? std::wstring(L" ") : line.text;
+        const UINT format = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL;
         const int height = ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box,
-                                       DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+                                       draw ? format : format | DT_CALCRECT);
         y += height + (line.style == LineStyle::Heading ? kMargin : 2);
     }
 
     ::SetTextColor(dc, previousColour);
     ::SetBkMode(dc, previousMode);
     ::SelectObject(dc, previousFont);
+    return y + kMargin - area.top;
+}
+
+} // namespace
+
+void PaintPage(HDC dc, const RECT& area, const std::vector<PageLine>& lines, int textSize) {
+    ::FillRect(dc, &area, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    LayPage(dc, area, lines, textSize, true);
+}
+
+int MeasurePage(HDC dc, int width, const std::vector<PageLine>& lines, int textSize) {
+    return LayPage(dc, RECT{0, 0, width, 0}, lines, textSize, false);
 }
 
 } // namespace movalent::standin

@@ -33,5 +33,7 @@ HWND CreateStepsWindow(WindowOwner& owner);
 
 // Draws the page's lines top to bottom into the rectangle, with the text size level (0 to 4) of the page.
 void PaintPage(HDC dc, const RECT& area, const std::vector<PageLine>& lines, int textSize);
+// The height in pixels PaintPage needs to draw all the lines into a rectangle this wide, margins included.
+int MeasurePage(HDC dc, int width, const std::vector<PageLine>& lines, int textSize);
 
 } // namespace movalent::standin

@@ -27,6 +27,7 @@
 #include "standin/engine/document/PageScript.h"
 #include "standin/engine/page/PageText.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -109,6 +110,7 @@ struct DomState {
     WindowObject* window = nullptr; // the document's own window while it lives
     ScriptGlobals globals;          // what scripts set on the window
     std::wstring scriptError;       // the message of the last script that failed
+    ComPtr<IStandInPageView> view;  // of the control showing the document
     bool laidOut = false;
 
     void Changed() {
@@ -1078,6 +1080,27 @@ HRESULT STDMETHODCALLTYPE ElementGetBoundingRect(IHTMLElement2* self, IHTMLRect*
     });
 }
 
+// 0 scrollWidth, 1 scrollHeight. The page's outermost elements scroll what the control draws.
+template <int Which> HRESULT STDMETHODCALLTYPE ElementScroll(IHTMLElement2* self, LONG* value) {
+    if (value == nullptr)
+        return E_POINTER;
+    ElementObject* object = Face<IHTMLElement2, ElementObject>::Of(self);
+    return NoThrow([&] {
+        const std::wstring& tag = object->node->tag;
+        SIZE client = {};
+        LONG content = 0;
+        if ((tag == L"html" || tag == L"body" || tag == L"frameset") && object->state->view &&
+            SUCCEEDED(object->state->view->GetPageExtent(&client, &content))) {
+            *value = Which == 0 ? client.cx : std::max(content, client.cy);
+            return S_OK;
+        }
+        object->state->Lay();
+        const DomElement::Box& box = object->node->box;
+        *value = Which == 0 ? box.width : box.height;
+        return S_OK;
+    });
+}
+
 const IHTMLElementVtbl kElementVtbl = [] {
     auto vtbl = DispatchVtbl<IHTMLElement, ElementObject>();
     vtbl.get_id = &ElementGetId;
@@ -1099,6 +1122,8 @@ const IHTMLElement2Vtbl kElement2Vtbl = [] {
     vtbl.get_runtimeStyle = &ElementGetRuntimeStyle;
     vtbl.get_currentStyle = &ElementGetCurrentStyle;
     vtbl.getBoundingClientRect = &ElementGetBoundingRect;
+    vtbl.get_scrollWidth = &ElementScroll<0>;
+    vtbl.get_scrollHeight = &ElementScroll<1>;
     return vtbl;
 }();
 const IHTMLBodyElementVtbl kBodyVtbl = DispatchVtbl<IHTMLBodyElement, ElementObject>();
@@ -1867,6 +1892,10 @@ void HtmlDom::Load(const PageContent& page) {
 
 void HtmlDom::Watch(std::function<void()> changed) {
     parts_->state->changed = std::move(changed);
+}
+
+void HtmlDom::ShowIn(void* view) {
+    parts_->state->view = static_cast<IStandInPageView*>(view);
 }
 
 HRESULT HtmlDom::Query(REFIID iid, void** result) {

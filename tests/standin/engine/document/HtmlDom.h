@@ -8,8 +8,13 @@
 //    answering IHTMLEventObj (srcElement, type "click", clientX, clientY, returnValue, cancelBubble).
 //  - elements (every one, HTML, HEAD, BODY, FRAME and IFRAME included): IHTMLElement (id, tagName, style,
 //    all, getAttribute, setAttribute, outerHTML, innerText, offsetLeft/Top/Width/Height), IHTMLElement2
-//    (runtimeStyle, currentStyle, getBoundingClientRect), IHTMLDOMNode (nodeType 1, nodeName, nodeValue
-//    VT_NULL, parentNode, childNodes, attributes), and IHTMLBodyElement or IHTMLFrameSetElement by tag.
+//    (runtimeStyle, currentStyle, getBoundingClientRect, scrollWidth, scrollHeight), IHTMLDOMNode (nodeType
+//    1, nodeName, nodeValue VT_NULL, parentNode, childNodes, attributes), and IHTMLBodyElement or
+//    IHTMLFrameSetElement by tag.
+//  - scrollWidth and scrollHeight of the HTML, BODY and FRAMESET elements of a document a control shows
+//    (ShowIn below) measure the page as the control draws it: the page window's client width, and the height
+//    that drawing all of the page's lines needs, at least the client height. Any other element, and these in
+//    a document no control shows, answer its box's width and height (offsetWidth, offsetHeight).
 //  - text nodes: IHTMLDOMNode only (nodeType 3, nodeName "#text", nodeValue the text). The tree is the
 //    page's real parse (standin/engine/document/DomTree.h): text runs between tags are text nodes, but runs
 //    of white space alone are dropped.
@@ -73,6 +78,8 @@ public:
     void Load(const PageContent& page);
     // Called after every change a host makes to the elements or their styles, and after a script failed.
     void Watch(std::function<void()> changed);
+    // The view of the control that shows the document (an IStandInPageView, held; null: none).
+    void ShowIn(void* view);
     // S_OK with a reference (taken on the outer object) for the document faces; E_NOINTERFACE otherwise.
     HRESULT Query(REFIID iid, void** result);
     // The next frame's document (an IDispatch, held; null for a frame left empty).

@@ -1,11 +1,14 @@
 #include "standin/engine/document/StandInDocument.h"
 
+#include "framework/Handles.h"
 #include "standin/StandInBrowser.h"
 #include "standin/engine/ComHelpers.h"
 #include "standin/engine/Probes.h"
 #include "standin/engine/document/HtmlDom.h"
 #include "standin/engine/page/PageContent.h"
 #include "standin/engine/page/PageText.h"
+
+#include <oleidl.h>
 
 #include <atomic>
 #include <new>
@@ -15,8 +18,12 @@ namespace movalent::standin {
 namespace {
 
 // Its IDispatch has no members: hosts reach the document through the object model's interfaces, which are
-// faces of this same object (HtmlDom).
-class CStandInDocument final : public IDispatch, public IStandInDocument, public IStandInObject {
+// faces of this same object (HtmlDom). It draws itself (IViewObject2) through the view of the control that
+// shows it, since what the page window shows is the control's, not the document's.
+class CStandInDocument final : public IDispatch,
+                               public IStandInDocument,
+                               public IStandInObject,
+                               public IViewObject2 {
 public:
     explicit CStandInDocument(const CLSID& clsid) : clsid_(clsid), dom_(static_cast<IDispatch*>(this)) {}
     CStandInDocument(const CStandInDocument&) = delete;
@@ -31,6 +38,8 @@ public:
             *result = static_cast<IStandInDocument*>(this);
         else if (IsEqualIID(iid, IID_IStandInObject))
             *result = static_cast<IStandInObject*>(this);
+        else if (IsEqualIID(iid, IID_IViewObject) || IsEqualIID(iid, IID_IViewObject2))
+            *result = static_cast<IViewObject2*>(this);
         else
             return dom_.Query(iid, result);
         AddRef();
@@ -180,6 +189,88 @@ public:
         return hr;
     }
 
+    HRESULT STDMETHODCALLTYPE ShowIn(IStandInPageView* view) override {
+        view_ = view;
+        dom_.ShowIn(view);
+        return S_OK;
+    }
+
+    // IViewObject, IViewObject2: the content aspect only, drawn whole (no parts, no freezing).
+    HRESULT STDMETHODCALLTYPE Draw(DWORD aspect, LONG index, void*, DVTARGETDEVICE*, HDC, HDC dc,
+                                   LPCRECTL bounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),
+                                   ULONG_PTR) override {
+        const HRESULT hr = CheckAspect(aspect, index);
+        if (FAILED(hr))
+            return hr;
+        if (dc == nullptr || bounds == nullptr)
+            return E_INVALIDARG;
+        if (!view_)
+            return E_UNEXPECTED; // no control shows this document: there is nothing it would look like
+        const RECT area = {bounds->left, bounds->top, bounds->right, bounds->bottom};
+        return view_->DrawPage(dc, &area);
+    }
+    HRESULT STDMETHODCALLTYPE GetColorSet(DWORD aspect, LONG index, void*, DVTARGETDEVICE*, HDC,
+                                          LOGPALETTE** colours) override {
+        if (colours == nullptr)
+            return E_POINTER;
+        *colours = nullptr;
+        const HRESULT hr = CheckAspect(aspect, index);
+        return FAILED(hr) ? hr : S_FALSE; // no colour set: it draws in whatever colours it likes
+    }
+    HRESULT STDMETHODCALLTYPE Freeze(DWORD, LONG, void*, DWORD* freeze) override {
+        if (freeze != nullptr)
+            *freeze = 0;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Unfreeze(DWORD) override { return E_NOTIMPL; }
+    // One sink, as IViewObject has it; the stand-in's pages change only by what the host does, so it hears
+    // from the document only when it asks to be primed.
+    HRESULT STDMETHODCALLTYPE SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) override {
+        adviseAspects_ = aspects;
+        adviseFlags_ = flags;
+        adviseSink_ = sink;
+        if (sink != nullptr && (flags & ADVF_PRIMEFIRST) != 0 && (aspects & DVASPECT_CONTENT) != 0) {
+            const ComPtr<IAdviseSink> primed = adviseSink_;
+            if ((flags & ADVF_ONLYONCE) != 0)
+                adviseSink_.reset();
+            primed->OnViewChange(DVASPECT_CONTENT, -1);
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override {
+        if (aspects != nullptr)
+            *aspects = adviseSink_ ? adviseAspects_ : 0;
+        if (flags != nullptr)
+            *flags = adviseSink_ ? adviseFlags_ : 0;
+        if (sink != nullptr) {
+            *sink = adviseSink_.get();
+            if (*sink != nullptr)
+                (*sink)->AddRef();
+        }
+        return S_OK;
+    }
+    // The page window's size, in HIMETRIC.
+    HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE*, SIZEL* size) override {
+        if (size == nullptr)
+            return E_POINTER;
+        *size = SIZEL{0, 0};
+        HRESULT hr = CheckAspect(aspect, index);
+        if (FAILED(hr))
+            return hr;
+        if (!view_)
+            return E_UNEXPECTED;
+        SIZE client = {};
+        LONG height = 0;
+        if (FAILED(hr = view_->GetPageExtent(&client, &height)))
+            return hr;
+        const UniqueMemoryDc screen(::CreateCompatibleDC(nullptr));
+        if (!screen)
+            return E_OUTOFMEMORY;
+        *size = SIZEL{::MulDiv(client.cx, 2540, ::GetDeviceCaps(screen.get(), LOGPIXELSX)),
+                      ::MulDiv(client.cy, 2540, ::GetDeviceCaps(screen.get(), LOGPIXELSY))};
+        return S_OK;
+    }
+
     // IStandInObject
     HRESULT STDMETHODCALLTYPE GetModulePath(BSTR* path) override {
         return ReturnBstr(ThisModulePath(), path);
@@ -206,6 +297,12 @@ public:
 private:
     ~CStandInDocument() = default;
 
+    static HRESULT CheckAspect(DWORD aspect, LONG index) {
+        if (aspect != DVASPECT_CONTENT)
+            return DV_E_DVASPECT;
+        return index == -1 ? S_OK : DV_E_LINDEX;
+    }
+
     ModuleReference module_;
     std::atomic<ULONG> references_{1};
     const CLSID clsid_;
@@ -213,6 +310,10 @@ private:
     std::wstring url_;
     PageContent content_;
     HtmlDom dom_;
+    ComPtr<IStandInPageView> view_;
+    ComPtr<IAdviseSink> adviseSink_;
+    DWORD adviseAspects_ = 0;
+    DWORD adviseFlags_ = 0;
 };
 
 } // namespace

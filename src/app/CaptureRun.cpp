@@ -1,0 +1,184 @@
+#include "app/CaptureRun.h"
+
+#include "app/CaptureHost.h"
+#include "app/CaptureOutput.h"
+#include "app/ConsoleOutput.h"
+#include "app/TextFormat.h"
+#include "app/VersionInfo.h"
+#include "app/VersionNames.h"
+#include "engine/EngineFolderScan.h"
+#include "engine/EngineLoader.h"
+#include "framework/ModulePaths.h"
+#include "framework/Shell.h"
+
+#include <shlobj.h>
+
+#include <cwctype>
+#include <memory>
+
+namespace movalent {
+
+namespace {
+
+// "http:", "file:", "about:"; a drive letter ("C:") is a path, not a scheme.
+bool HasScheme(const std::wstring& address) {
+    const size_t colon = address.find(L':');
+    if (colon == std::wstring::npos || colon < 2 || !std::iswalpha(address[0]))
+        return false;
+    for (size_t i = 1; i < colon; ++i)
+        if (!std::iswalnum(address[i]) && address[i] != L'+' && address[i] != L'-' && address[i] != L'.')
+            return false;
+    return true;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+    const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return path;
+    std::wstring full(size, L'\0');
+    const DWORD length = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size)
+        return path;
+    full.resize(length);
+    return full;
+}
+
+std::wstring WhyUnavailable(IEVERSION version) {
+    switch (WhyEngineUnavailable(version)) {
+    case EngineAbsence::OtherArchitecture:
+        return L"its engine files are built for another processor than this program";
+    case EngineAbsence::NoBuildForArchitecture:
+        return L"this version exists only as 32-bit code (use the 32-bit Movalent)";
+    default:
+        break;
+    }
+    const std::vector<std::wstring> missing = MissingEngineFiles(version, ProgramFolder());
+    return missing.empty() ? L"its engine files did not load"
+                           : L"engine files missing from the program's folder: " + JoinedWithCommas(missing);
+}
+
+class CaptureSession : public CaptureHost::Listener {
+public:
+    CaptureSession(const CaptureOptions& options, ConsoleOutput& console)
+        : options_(options), console_(console) {}
+
+    int Run();
+
+private:
+    void OnCaptureFinished(CaptureHost& host) override;
+    CaptureResult ResultOf(const CaptureHost& host) const;
+
+    const CaptureOptions& options_;
+    ConsoleOutput& console_;
+    std::vector<std::unique_ptr<CaptureHost>> hosts_;
+    size_t pending_ = 0;
+};
+
+CaptureResult CaptureSession::ResultOf(const CaptureHost& host) const {
+    CaptureResult result;
+    result.version = host.Version();
+    result.engineName = EngineVersionName(host.Version());
+    result.completeMs = host.CompleteMs();
+    result.error = host.Error();
+    if (HMODULE mshtml = LoadedMshtml(host.Version())) {
+        const std::wstring path = ModuleFilePath(mshtml);
+        result.file = FileNameOf(path);
+        result.fileVersion = FileVersionText(path);
+    }
+    return result;
+}
+
+void CaptureSession::OnCaptureFinished(CaptureHost& host) {
+    if (pending_ > 0)
+        --pending_;
+    const std::wstring name = EngineVersionName(host.Version());
+    if (!host.Error().empty() && host.Shot().Empty())
+        console_.Write(name + L": failed: " + host.Error() + L"\r\n");
+    else
+        console_.Write(name + L": drawn " + std::to_wstring(host.Shot().width) + L"x" +
+                       std::to_wstring(host.Shot().height) + L", complete after " +
+                       std::to_wstring(host.CompleteMs()) + L" ms" +
+                       (host.Error().empty() ? L"" : L" (" + host.Error() + L")") + L"\r\n");
+}
+
+int CaptureSession::Run() {
+    const int created = ::SHCreateDirectoryExW(nullptr, options_.outFolder.c_str(), nullptr);
+    if (created != ERROR_SUCCESS && created != ERROR_ALREADY_EXISTS && created != ERROR_FILE_EXISTS) {
+        console_.WriteError(L"Cannot create the output folder " + options_.outFolder + L" (error " +
+                            std::to_wstring(created) + L").\r\n");
+        return kCaptureExitBadArguments;
+    }
+    console_.Write(L"Capturing " + options_.address + L" at " + std::to_wstring(options_.width) + L"x" +
+                   std::to_wstring(options_.height) + (options_.full ? L" (full page)" : L"") + L" into " +
+                   options_.outFolder + L"\r\n");
+
+    std::vector<CapturedVersion> versions(options_.versions.size());
+    for (size_t i = 0; i < options_.versions.size(); ++i) {
+        const IEVERSION version = options_.versions[i];
+        versions[i].result.version = version;
+        versions[i].result.engineName = EngineVersionName(version);
+        if (!IsEngineAvailable(version)) {
+            versions[i].result.error = WhyUnavailable(version);
+            console_.Write(versions[i].result.engineName + L": failed: " + versions[i].result.error +
+                           L"\r\n");
+            hosts_.push_back(nullptr);
+            continue;
+        }
+        auto host = std::make_unique<CaptureHost>(version, options_, *this);
+        ++pending_;
+        if (!host->Start()) {
+            --pending_;
+            versions[i].result.error = host->Error();
+        }
+        hosts_.push_back(std::move(host));
+    }
+    // Every version runs at once; each host ends itself, at the latest at its time-out.
+    MSG msg;
+    while (pending_ > 0 && ::GetMessageW(&msg, nullptr, 0, 0) > 0)
+        ::DispatchMessageW(&msg);
+
+    bool allCaptured = true;
+    for (size_t i = 0; i < hosts_.size(); ++i) {
+        if (hosts_[i] && hosts_[i]->Finished()) {
+            versions[i].result = ResultOf(*hosts_[i]);
+            versions[i].picture = hosts_[i]->Shot();
+        }
+        allCaptured = allCaptured && versions[i].result.error.empty() && !versions[i].picture.Empty();
+    }
+    hosts_.clear();
+
+    std::wstring error;
+    if (!WriteCaptureFiles(options_.outFolder, options_, versions, &error)) {
+        console_.WriteError(error + L"\r\n");
+        return kCaptureExitSomeFailed;
+    }
+    std::vector<CaptureResult> results;
+    for (const CapturedVersion& version : versions)
+        results.push_back(version.result);
+    console_.Write(CaptureSummary(options_, results));
+    if (options_.openSheet)
+        ShellOpen(options_.outFolder + L"\\sheet.png");
+    return allCaptured ? kCaptureExitSucceeded : kCaptureExitSomeFailed;
+}
+
+} // namespace
+
+void ResolveCapturePaths(CaptureOptions& options) {
+    if (!HasScheme(options.address) &&
+        ::GetFileAttributesW(options.address.c_str()) != INVALID_FILE_ATTRIBUTES)
+        options.address = FullPath(options.address);
+    if (options.outFolder.empty()) {
+        SYSTEMTIME now{};
+        ::GetLocalTime(&now);
+        options.outFolder =
+            CaptureFolderName(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+    }
+    options.outFolder = FullPath(options.outFolder);
+}
+
+int RunCapture(const CaptureOptions& options, ConsoleOutput& console) {
+    CaptureSession session(options, console);
+    return session.Run();
+}
+
+} // namespace movalent
