@@ -111,8 +111,8 @@ void CaptureHost::Finish(std::wstring error) {
     ::KillTimer(Handle(), kQuietTimer);
     ::KillTimer(Handle(), kTimeoutTimer);
     ::KillTimer(Handle(), kClosedTimer);
-    thread_.Stop();
-    DiscardBrowserReports(Handle());
+    // The threads of all versions end side by side; the host waits for its own when it goes.
+    thread_.RequestStop();
     listener_.OnCaptureFinished(*this);
 }
 

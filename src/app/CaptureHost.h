@@ -31,7 +31,8 @@ public:
     IEVERSION Version() const { return version_; }
     bool Finished() const { return finished_; }
     const std::wstring& Error() const { return error_; }
-    const Picture& Shot() const { return picture_; }
+    // The picture, once; empty when the version failed.
+    Picture TakeShot() { return std::move(picture_); }
     // From the start to the top-level document's first completion; -1 when it never completed.
     long long CompleteMs() const { return completeMs_; }
 

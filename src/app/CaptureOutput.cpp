@@ -8,10 +8,7 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cstdio>
-#include <mutex>
 #include <system_error>
 #include <thread>
 #include <cstring>
@@ -87,44 +84,6 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes, std::wstring
     return false;
 }
 
-struct PngJob {
-    std::wstring path;
-    const Picture* picture;
-};
-
-// Compressing is most of a capture's writing: the files are written side by side, one thread per processor.
-bool WritePngs(const std::vector<PngJob>& jobs, std::wstring* error) {
-    std::atomic<size_t> next{0};
-    std::mutex failure;
-    bool failed = false;
-    auto work = [&] {
-        const bool com = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-        for (size_t i = next++; i < jobs.size(); i = next++) {
-            std::wstring why;
-            if (!WritePng(jobs[i].path, *jobs[i].picture, &why)) {
-                const std::lock_guard<std::mutex> lock(failure);
-                if (!failed)
-                    *error = why;
-                failed = true;
-            }
-        }
-        if (com)
-            ::CoUninitialize();
-    };
-    const size_t threads = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, jobs.size());
-    std::vector<std::thread> workers;
-    try {
-        for (size_t i = 1; i < threads; ++i)
-            workers.emplace_back(work);
-    } catch (const std::system_error&) {
-        // Fewer threads, the same files: this one takes what the others would have.
-    }
-    work();
-    for (std::thread& worker : workers)
-        worker.join();
-    return !failed;
-}
-
 const Picture* BaselinePicture(const CaptureOptions& options, const std::vector<CapturedVersion>& versions) {
     for (const CapturedVersion& version : versions)
         if (version.result.version == options.baseline && !version.picture.Empty())
@@ -134,21 +93,60 @@ const Picture* BaselinePicture(const CaptureOptions& options, const std::vector<
 
 } // namespace
 
+void PictureWriter::Run(Job& job) {
+    const bool com = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+    if (!WritePng(job.path, *job.picture, &job.error) && job.error.empty())
+        job.error = L"cannot write " + job.path;
+    if (com)
+        ::CoUninitialize();
+}
+
+void PictureWriter::Write(std::wstring path, const Picture& picture) {
+    auto job = std::make_unique<Job>();
+    job->path = std::move(path);
+    job->picture = &picture;
+    Job& started = *job;
+    jobs_.push_back(std::move(job));
+    try {
+        started.thread = std::thread([&started] { Run(started); });
+    } catch (const std::system_error&) {
+        Run(started); // no thread to spare: written here and now
+    }
+}
+
+bool PictureWriter::Finish(std::wstring* error) {
+    bool written = true;
+    for (const std::unique_ptr<Job>& job : jobs_) {
+        if (job->thread.joinable())
+            job->thread.join();
+        if (!job->error.empty() && written && error)
+            *error = job->error;
+        written = written && job->error.empty();
+    }
+    jobs_.clear();
+    return written;
+}
+
+void WritePictureOf(const std::wstring& folder, CapturedVersion& version, PictureWriter& writer) {
+    CaptureResult& result = version.result;
+    result.picture = PictureFileName(result.version);
+    result.width = version.picture.width;
+    result.height = version.picture.height;
+    writer.Write(Join(folder, result.picture), version.picture);
+}
+
 bool WriteCaptureFiles(const std::wstring& folder, const CaptureOptions& options,
-                       std::vector<CapturedVersion>& versions, std::wstring* error) {
+                       std::vector<CapturedVersion>& versions, PictureWriter& writer, std::wstring* error) {
     // The differences first: the sheet's headers give their shares.
     const Picture* baseline = BaselinePicture(options, versions);
     std::vector<PictureDiff> diffs(versions.size());
-    std::vector<PngJob> jobs;
     for (size_t i = 0; i < versions.size(); ++i) {
         CaptureResult& result = versions[i].result;
         const Picture& picture = versions[i].picture;
         if (picture.Empty())
             continue;
-        result.picture = PictureFileName(result.version);
-        result.width = picture.width;
-        result.height = picture.height;
-        jobs.push_back({Join(folder, result.picture), &picture});
+        if (result.picture.empty())
+            WritePictureOf(folder, versions[i], writer);
         if (!baseline)
             continue;
         if (result.version == options.baseline) {
@@ -157,7 +155,7 @@ bool WriteCaptureFiles(const std::wstring& folder, const CaptureOptions& options
         }
         diffs[i] = DiffPictures(picture, *baseline);
         result.changedShare = diffs[i].changedShare;
-        jobs.push_back({Join(folder, DiffFileName(result.version)), &diffs[i].picture});
+        writer.Write(Join(folder, DiffFileName(result.version)), diffs[i].picture);
     }
 
     std::vector<std::pair<int, int>> sizes;
@@ -172,8 +170,8 @@ bool WriteCaptureFiles(const std::wstring& folder, const CaptureOptions& options
     for (size_t i = 0; i < versions.size() && i < layout.cells.size(); ++i)
         LabelHeader(sheet, layout.cells[i], layout.headerHeight,
                     HeaderText(versions[i].result, options.baseline));
-    jobs.push_back({Join(folder, L"sheet.png"), &sheet});
-    if (!WritePngs(jobs, error))
+    writer.Write(Join(folder, L"sheet.png"), sheet);
+    if (!writer.Finish(error))
         return false;
 
     std::vector<CaptureResult> results;

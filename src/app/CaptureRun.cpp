@@ -60,45 +60,75 @@ std::wstring WhyUnavailable(IEVERSION version) {
 class CaptureSession : public CaptureHost::Listener {
 public:
     CaptureSession(const CaptureOptions& options, ConsoleOutput& console)
-        : options_(options), console_(console) {}
+        : options_(options), console_(console), versions_(options.versions.size()) {}
 
     int Run();
 
 private:
+    void StartHosts();
     void OnCaptureFinished(CaptureHost& host) override;
-    CaptureResult ResultOf(const CaptureHost& host) const;
+    void Report(const CaptureResult& result, const Picture& picture);
 
     const CaptureOptions& options_;
     ConsoleOutput& console_;
+    std::vector<CapturedVersion> versions_; // one per version asked for, in that order; never resized
     std::vector<std::unique_ptr<CaptureHost>> hosts_;
     size_t pending_ = 0;
+    PictureWriter writer_; // pictures are written while the other versions are still loading
 };
 
-CaptureResult CaptureSession::ResultOf(const CaptureHost& host) const {
-    CaptureResult result;
-    result.version = host.Version();
-    result.engineName = EngineVersionName(host.Version());
-    result.completeMs = host.CompleteMs();
-    result.error = host.Error();
-    if (HMODULE mshtml = LoadedMshtml(host.Version())) {
-        const std::wstring path = ModuleFilePath(mshtml);
-        result.file = FileNameOf(path);
-        result.fileVersion = FileVersionText(path);
+void CaptureSession::Report(const CaptureResult& result, const Picture& picture) {
+    if (picture.Empty()) {
+        console_.Write(result.engineName + L": failed: " + result.error + L"\r\n");
+        return;
     }
-    return result;
+    console_.Write(result.engineName + L": drawn " + std::to_wstring(picture.width) + L"x" +
+                   std::to_wstring(picture.height) + L", complete after " +
+                   std::to_wstring(result.completeMs) + L" ms" +
+                   (result.error.empty() ? L"" : L" (" + result.error + L")") + L"\r\n");
 }
 
 void CaptureSession::OnCaptureFinished(CaptureHost& host) {
     if (pending_ > 0)
         --pending_;
-    const std::wstring name = EngineVersionName(host.Version());
-    if (!host.Error().empty() && host.Shot().Empty())
-        console_.Write(name + L": failed: " + host.Error() + L"\r\n");
-    else
-        console_.Write(name + L": drawn " + std::to_wstring(host.Shot().width) + L"x" +
-                       std::to_wstring(host.Shot().height) + L", complete after " +
-                       std::to_wstring(host.CompleteMs()) + L" ms" +
-                       (host.Error().empty() ? L"" : L" (" + host.Error() + L")") + L"\r\n");
+    for (size_t i = 0; i < hosts_.size(); ++i) {
+        if (hosts_[i].get() != &host)
+            continue;
+        CapturedVersion& version = versions_[i];
+        CaptureResult& result = version.result;
+        result.completeMs = host.CompleteMs();
+        result.error = host.Error();
+        if (HMODULE mshtml = LoadedMshtml(host.Version())) {
+            const std::wstring path = ModuleFilePath(mshtml);
+            result.file = FileNameOf(path);
+            result.fileVersion = FileVersionText(path);
+        }
+        version.picture = host.TakeShot();
+        if (!version.picture.Empty())
+            WritePictureOf(options_.outFolder, version, writer_);
+        Report(result, version.picture);
+    }
+}
+
+void CaptureSession::StartHosts() {
+    for (size_t i = 0; i < options_.versions.size(); ++i) {
+        CaptureResult& result = versions_[i].result;
+        result.version = options_.versions[i];
+        result.engineName = EngineVersionName(result.version);
+        hosts_.push_back(nullptr);
+        if (!IsEngineAvailable(result.version)) {
+            result.error = WhyUnavailable(result.version);
+            Report(result, versions_[i].picture);
+            continue;
+        }
+        hosts_[i] = std::make_unique<CaptureHost>(result.version, options_, *this);
+        ++pending_;
+        if (!hosts_[i]->Start()) {
+            --pending_;
+            result.error = hosts_[i]->Error();
+            Report(result, versions_[i].picture);
+        }
+    }
 }
 
 int CaptureSession::Run() {
@@ -111,50 +141,24 @@ int CaptureSession::Run() {
     console_.Write(L"Capturing " + options_.address + L" at " + std::to_wstring(options_.width) + L"x" +
                    std::to_wstring(options_.height) + (options_.full ? L" (full page)" : L"") + L" into " +
                    options_.outFolder + L"\r\n");
-
-    std::vector<CapturedVersion> versions(options_.versions.size());
-    for (size_t i = 0; i < options_.versions.size(); ++i) {
-        const IEVERSION version = options_.versions[i];
-        versions[i].result.version = version;
-        versions[i].result.engineName = EngineVersionName(version);
-        if (!IsEngineAvailable(version)) {
-            versions[i].result.error = WhyUnavailable(version);
-            console_.Write(versions[i].result.engineName + L": failed: " + versions[i].result.error +
-                           L"\r\n");
-            hosts_.push_back(nullptr);
-            continue;
-        }
-        auto host = std::make_unique<CaptureHost>(version, options_, *this);
-        ++pending_;
-        if (!host->Start()) {
-            --pending_;
-            versions[i].result.error = host->Error();
-        }
-        hosts_.push_back(std::move(host));
-    }
+    StartHosts();
     // Every version runs at once; each host ends itself, at the latest at its time-out.
     MSG msg;
     while (pending_ > 0 && ::GetMessageW(&msg, nullptr, 0, 0) > 0)
         ::DispatchMessageW(&msg);
-
-    bool allCaptured = true;
-    for (size_t i = 0; i < hosts_.size(); ++i) {
-        if (hosts_[i] && hosts_[i]->Finished()) {
-            versions[i].result = ResultOf(*hosts_[i]);
-            versions[i].picture = hosts_[i]->Shot();
-        }
-        allCaptured = allCaptured && versions[i].result.error.empty() && !versions[i].picture.Empty();
-    }
     hosts_.clear();
 
     std::wstring error;
-    if (!WriteCaptureFiles(options_.outFolder, options_, versions, &error)) {
+    if (!WriteCaptureFiles(options_.outFolder, options_, versions_, writer_, &error)) {
         console_.WriteError(error + L"\r\n");
         return kCaptureExitSomeFailed;
     }
+    bool allCaptured = true;
     std::vector<CaptureResult> results;
-    for (const CapturedVersion& version : versions)
+    for (const CapturedVersion& version : versions_) {
+        allCaptured = allCaptured && version.result.error.empty() && !version.picture.Empty();
         results.push_back(version.result);
+    }
     console_.Write(CaptureSummary(options_, results));
     if (options_.openSheet)
         ShellOpen(options_.outFolder + L"\\sheet.png");

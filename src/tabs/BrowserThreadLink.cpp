@@ -57,7 +57,7 @@ void BrowserThreadLink::Stop() {
     if (!running_ || stopping_)
         return;
     stopping_ = true;
-    ::PostMessageW(threadWindow_, kMsgThreadQuit, 0, 0);
+    RequestStop();
     if (!WaitForExit() && threadHandle_) {
         ::TerminateThread(threadHandle_.get(), 1);
         // Termination skips the thread-exit callbacks that drop the thread's engine tag. It completes
@@ -69,13 +69,21 @@ void BrowserThreadLink::Stop() {
     Forget();
 }
 
+void BrowserThreadLink::RequestStop() {
+    if (!running_ || quitPosted_)
+        return;
+    quitPosted_ = true;
+    ::PostMessageW(threadWindow_, kMsgThreadQuit, 0, 0);
+}
+
 bool BrowserThreadLink::EndedByItself() {
     if (!running_ || stopping_ || !threadHandle_ ||
         ::WaitForSingleObject(threadHandle_.get(), 0) != WAIT_OBJECT_0)
         return false; // a stop already dealt with it
+    const bool asked = quitPosted_;
     ForgetThread(threadId_);
     Forget();
-    return true;
+    return !asked;
 }
 
 void BrowserThreadLink::Forget() {
@@ -86,6 +94,7 @@ void BrowserThreadLink::Forget() {
     threadWindow_ = nullptr;
     running_ = false;
     stopping_ = false;
+    quitPosted_ = false;
 }
 
 bool BrowserThreadLink::WaitForExit() const {

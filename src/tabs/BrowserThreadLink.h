@@ -24,17 +24,19 @@ public:
     // when the thread could not be made.
     bool Start(HWND window, IEVERSION version, const std::wstring& startUrl);
     void Stop();
+    // Asks the thread to end without waiting for it; Stop still waits, and cuts it off when it does not end.
+    void RequestStop();
     // To the thread's message window; false when the thread is not there to take it.
     bool Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     // A navigation; the string is freed here when the thread cannot take it.
     bool Navigate(const std::wstring& url) const;
 
-    bool Running() const { return running_ && !stopping_; }
+    bool Running() const { return running_ && !stopping_ && !quitPosted_; }
     // The thread's id while it runs; 0 before the start, after the stop, and when it could not start.
     DWORD ThreadId() const { return threadId_; }
 
-    // On kMsgBrowserThreadEnded: true when the thread ended while still counted on (not by a stop), in which
-    // case the link lets go of it, so nothing is posted to its id any more.
+    // On kMsgBrowserThreadEnded: once the thread has ended the link lets go of it, so nothing is posted to
+    // its id any more; true when it ended while still counted on (not asked to stop).
     bool EndedByItself();
 
 private:
@@ -49,6 +51,7 @@ private:
     HWND threadWindow_ = nullptr; // the thread's message window
     bool running_ = false;
     bool stopping_ = false;
+    bool quitPosted_ = false;
     HANDLE watch_ = nullptr; // the wait that reports the thread's end
 };
 
