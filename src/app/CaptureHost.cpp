@@ -31,8 +31,8 @@ std::wstring StatusText(WPARAM status) {
 
 } // namespace
 
-CaptureHost::CaptureHost(IEVERSION version, const CaptureOptions& options, Listener& listener)
-    : version_(version), options_(options), listener_(listener) {}
+CaptureHost::CaptureHost(IEVERSION version, const CaptureOptions& options, TabHost& host, Listener& listener)
+    : version_(version), options_(options), host_(host), listener_(listener) {}
 
 CaptureHost::~CaptureHost() {
     thread_.Stop();
@@ -48,7 +48,7 @@ bool CaptureHost::Start() {
         error_ = L"the capture window could not be made";
         return false;
     }
-    if (!thread_.Start(Handle(), version_, options_.address)) {
+    if (!thread_.Start(Handle(), host_, version_, options_.address)) {
         error_ = L"the browser thread could not be started";
         return false;
     }

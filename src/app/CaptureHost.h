@@ -22,7 +22,7 @@ public:
         ~Listener() = default;
     };
 
-    CaptureHost(IEVERSION version, const CaptureOptions& options, Listener& listener);
+    CaptureHost(IEVERSION version, const CaptureOptions& options, TabHost& host, Listener& listener);
     ~CaptureHost() override;
 
     // Makes the window and starts the browser thread; false (with Error set) when either fails.
@@ -50,6 +50,7 @@ private:
 
     IEVERSION version_;
     const CaptureOptions& options_;
+    TabHost& host_;
     Listener& listener_;
     BrowserThreadLink thread_;
     unsigned long long startTick_ = 0;

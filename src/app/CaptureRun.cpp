@@ -59,8 +59,8 @@ std::wstring WhyUnavailable(IEVERSION version) {
 
 class CaptureSession : public CaptureHost::Listener {
 public:
-    CaptureSession(const CaptureOptions& options, ConsoleOutput& console)
-        : options_(options), console_(console), versions_(options.versions.size()) {}
+    CaptureSession(const CaptureOptions& options, ConsoleOutput& console, TabHost& host)
+        : options_(options), console_(console), host_(host), versions_(options.versions.size()) {}
 
     int Run();
 
@@ -71,6 +71,7 @@ private:
 
     const CaptureOptions& options_;
     ConsoleOutput& console_;
+    TabHost& host_;
     std::vector<CapturedVersion> versions_; // one per version asked for, in that order; never resized
     std::vector<std::unique_ptr<CaptureHost>> hosts_;
     size_t pending_ = 0;
@@ -121,7 +122,7 @@ void CaptureSession::StartHosts() {
             Report(result, versions_[i].picture);
             continue;
         }
-        hosts_[i] = std::make_unique<CaptureHost>(result.version, options_, *this);
+        hosts_[i] = std::make_unique<CaptureHost>(result.version, options_, host_, *this);
         ++pending_;
         if (!hosts_[i]->Start()) {
             --pending_;
@@ -180,8 +181,8 @@ void ResolveCapturePaths(CaptureOptions& options) {
     options.outFolder = FullPath(options.outFolder);
 }
 
-int RunCapture(const CaptureOptions& options, ConsoleOutput& console) {
-    CaptureSession session(options, console);
+int RunCapture(const CaptureOptions& options, ConsoleOutput& console, TabHost& host) {
+    CaptureSession session(options, console, host);
     return session.Run();
 }
 

@@ -7,6 +7,7 @@
 namespace movalent {
 
 class ConsoleOutput;
+class TabHost;
 
 inline constexpr int kCaptureExitSucceeded = 0;
 inline constexpr int kCaptureExitBadArguments = 2;
@@ -18,6 +19,6 @@ inline constexpr int kCaptureExitSomeFailed = 3;
 void ResolveCapturePaths(CaptureOptions& options);
 
 // Runs the capture on the calling thread, with the engine interception installed; the exit code.
-int RunCapture(const CaptureOptions& options, ConsoleOutput& console);
+int RunCapture(const CaptureOptions& options, ConsoleOutput& console, TabHost& host);
 
 } // namespace movalent

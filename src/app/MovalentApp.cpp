@@ -84,8 +84,12 @@ UINT TabGroupsChangedMessage() {
     return message;
 }
 
-template <typename Doc> DocumentTemplate::DocumentFactory DocumentOf() {
-    return [] { return new Doc; };
+template <typename Doc> DocumentTemplate::DocumentFactory DocumentOf(const TabHost& host) {
+    return [&host] {
+        auto* document = new Doc;
+        document->SetHost(&host);
+        return document;
+    };
 }
 
 constexpr IEVERSION kAllVersions[] = {IE_4, IE_5, IE_55, IE_6, IE_7, IE_8, IE_DEFAULT};
@@ -197,7 +201,7 @@ bool CMovalentApp::InitInstance() {
 
     if (capture) {
         ConsoleOutput console;
-        exitCode_ = RunCapture(*capture, console);
+        exitCode_ = RunCapture(*capture, console, tabHost_);
         return false;
     }
 
@@ -235,13 +239,13 @@ void CMovalentApp::ReadSettings() {
 void CMovalentApp::RegisterTemplates() {
     // Registration order is the order every walk over the templates follows: 315, 314, 317, 319, 316.
     auto frame = [] { return new ChildFrame; };
-    auto view = []() -> View* { return new CMovalentView; };
-    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE55_TAB, DocumentOf<CIE55Doc>(), frame, view));
-    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE6_TAB, DocumentOf<CIE6Doc>(), frame, view));
-    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE7_TAB, DocumentOf<CIE7Doc>(), frame, view));
-    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE8_TAB, DocumentOf<CIE8Doc>(), frame, view));
+    auto view = [this]() -> View* { return new CMovalentView(tabHost_); };
+    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE55_TAB, DocumentOf<CIE55Doc>(tabHost_), frame, view));
+    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE6_TAB, DocumentOf<CIE6Doc>(tabHost_), frame, view));
+    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE7_TAB, DocumentOf<CIE7Doc>(tabHost_), frame, view));
+    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE8_TAB, DocumentOf<CIE8Doc>(tabHost_), frame, view));
     AddDocTemplate(
-        std::make_unique<CMyMultiDocTemplate>(IDR_IE_DEFAULT_TAB, DocumentOf<CIEDefaultDoc>(), frame, view));
+        std::make_unique<CMyMultiDocTemplate>(IDR_IE_DEFAULT_TAB, DocumentOf<CIEDefaultDoc>(tabHost_), frame, view));
 }
 
 bool CMovalentApp::CreateMainFrame() {

@@ -19,13 +19,13 @@ VOID CALLBACK ReportThreadEnd(PVOID window, BOOLEAN) {
 
 } // namespace
 
-bool BrowserThreadLink::Start(HWND window, IEVERSION version, const std::wstring& startUrl) {
+bool BrowserThreadLink::Start(HWND window, TabHost& host, IEVERSION version, const std::wstring& startUrl) {
     if (running_)
         return false;
     exitEvent_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!exitEvent_)
         return false;
-    auto* thread = new CIEThread(window, version, startUrl, exitEvent_.get());
+    auto* thread = new CIEThread(window, host, version, startUrl, exitEvent_.get());
     UiThread::Identity identity;
     if (!thread->CreateThread(nullptr, 0, &identity)) {
         delete thread;

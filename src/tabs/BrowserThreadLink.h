@@ -11,6 +11,8 @@
 
 namespace movalent {
 
+class TabHost;
+
 class BrowserThreadLink {
 public:
     static constexpr DWORD kStopTimeoutMs = 10000;
@@ -22,7 +24,7 @@ public:
 
     // Starts a browser thread of the version whose container is a child of window and reports to it; false
     // when the thread could not be made.
-    bool Start(HWND window, IEVERSION version, const std::wstring& startUrl);
+    bool Start(HWND window, TabHost& host, IEVERSION version, const std::wstring& startUrl);
     void Stop();
     // Asks the thread to end without waiting for it; Stop still waits, and cuts it off when it does not end.
     void RequestStop();

@@ -1,8 +1,6 @@
 #include "tabs/DialogWBContainer.h"
 
 #include "app/InternalMessages.h"
-#include "app/MovalentApp.h"
-#include "app/Settings.h"
 #include "engine/EngineLoader.h"
 #include "framework/ConnectionPoints.h"
 #include "framework/ControlContainer.h"
@@ -12,6 +10,7 @@
 #include "resource.h"
 #include "tabs/ContainerLayout.h"
 #include "tabs/HeapStringPost.h"
+#include "tabs/TabHost.h"
 #include "tabs/Zoom.h"
 #include "tabs/ZoomRules.h"
 
@@ -52,11 +51,6 @@ constexpr DISPID kNewWindow = 107;
 
 constexpr UINT_PTR kAddressEditSubclass = 1;
 
-SettingsStore* Settings() {
-    CMovalentApp* app = CMovalentApp::Get();
-    return app ? app->Settings() : nullptr;
-}
-
 } // namespace
 
 CDialogWBContainer::CDialogWBContainer() : CDialogFMX(IDD_BROWSER_CONTAINER) {
@@ -88,8 +82,7 @@ void CDialogWBContainer::RegisterCommands() {
         });
     OnCommand(ID_NAV_STOP, [this] { m_browser.Stop(); });
     OnCommand(ID_NAV_HOME, [this] {
-        CMovalentApp* app = CMovalentApp::Get();
-        Navigate(app ? app->HomePageSetting() : std::wstring(kBlankPage));
+        Navigate(m_pHost ? m_pHost->HomePage() : std::wstring(kBlankPage));
     });
     OnCommand(ID_PRINT_PAGE, [this] { PrintCommand(kIdmPrint); });
     OnCommand(ID_PRINT_PREVIEW_PAGE, [this] { PrintCommand(kIdmPrintPreview); });
@@ -270,8 +263,8 @@ bool CDialogWBContainer::SetSplitterPercent(int, int percent) {
     if (!position)
         return false;
     m_splitter.position = *position;
-    if (SettingsStore* settings = Settings())
-        settings->WriteInt(kVertLeftSplitterValue, *position);
+    if (m_pHost)
+        m_pHost->SavePanelWidth(*position);
     LayoutChildren();
     return true;
 }

@@ -17,6 +17,8 @@
 
 namespace movalent {
 
+class TabHost;
+
 class CDialogWBContainer : public CDialogFMX {
 public:
     CDialogWBContainer();
@@ -36,6 +38,7 @@ public:
     CVerticalSplitter m_splitter; // its position is the panel width
     CExplorer1 m_browser;
     HWND m_hViewWnd = nullptr;  // every notification goes here; set before creation
+    TabHost* m_pHost = nullptr; // the program around the tab; set before creation
     std::wstring m_strStartUrl; // set before creation
     int m_nZoom = 100;
     Window m_addressBox;

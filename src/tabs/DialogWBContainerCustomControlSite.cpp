@@ -1,23 +1,15 @@
 #include "tabs/DialogWBContainerCustomControlSite.h"
 
-#include "app/MovalentApp.h"
-#include "app/Settings.h"
+#include "framework/ControlContainer.h"
 #include "framework/UiThread.h"
 #include "tabs/AcceleratorPost.h"
+#include "tabs/DialogWBContainer.h"
+#include "tabs/TabHost.h"
 
 namespace movalent {
 
 namespace {
 
-// Read at every request, so a change in the options acts on the next page that asks.
-bool WindowExternalDisabled() {
-    CMovalentApp* app = CMovalentApp::Get();
-    if (!app)
-        return false;
-    if (SettingsStore* settings = app->Settings())
-        return FlagFromSetting(settings->ReadInt(kDisableWindowExternalValue, kDefaultDisableWindowExternal));
-    return app->WindowExternalDisabled();
-}
 
 // The window keys are translated against: the thread's own main window, or on a browser thread, which has
 // none, the application's.
@@ -31,6 +23,12 @@ HWND AcceleratorWindow() {
 
 CDialogWBContainerCustomControlSite::CDialogWBContainerCustomControlSite(ControlContainer& container)
     : OleControlSite(container), external_(static_cast<IOleClientSite*>(this)) {}
+
+TabHost* CDialogWBContainerCustomControlSite::Host() const {
+    ControlContainer* container = Container();
+    auto* browserContainer = container ? dynamic_cast<CDialogWBContainer*>(&container->Owner()) : nullptr;
+    return browserContainer ? browserContainer->m_pHost : nullptr;
+}
 
 HRESULT CDialogWBContainerCustomControlSite::QueryMoreInterfaces(REFIID iid, void** result) {
     if (iid == IID_IDocHostUIHandler) {
@@ -108,8 +106,8 @@ HRESULT CDialogWBContainerCustomControlSite::XDocHostUIHandler::ResizeBorder(LPC
 
 HRESULT CDialogWBContainerCustomControlSite::XDocHostUIHandler::TranslateAccelerator(LPMSG msg, const GUID*,
                                                                                      DWORD) {
-    CMovalentApp* app = CMovalentApp::Get();
-    HACCEL table = app ? app->Accelerators() : nullptr;
+    TabHost* host = site_.Host();
+    HACCEL table = host ? host->Accelerators() : nullptr;
     HWND window = AcceleratorWindow();
     if (msg && TranslateAcceleratorForWindow(window, table, *msg))
         return S_OK; // the engine drops the key
@@ -130,7 +128,8 @@ HRESULT CDialogWBContainerCustomControlSite::XDocHostUIHandler::GetDropTarget(ID
 }
 
 HRESULT CDialogWBContainerCustomControlSite::XDocHostUIHandler::GetExternal(IDispatch** external) {
-    if (WindowExternalDisabled())
+    // Asked at every request, so a change in the options acts on the next page that asks.
+    if (TabHost* host = site_.Host(); host && host->WindowExternalDisabled())
         return S_FALSE; // the out pointer stays as the engine passed it
     if (!external)
         return E_INVALIDARG;

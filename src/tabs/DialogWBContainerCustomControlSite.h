@@ -9,6 +9,8 @@
 
 namespace movalent {
 
+class TabHost;
+
 class CDialogWBContainerCustomControlSite : public OleControlSite {
 public:
     explicit CDialogWBContainerCustomControlSite(ControlContainer& container);
@@ -20,6 +22,10 @@ public:
 
 protected:
     HRESULT QueryMoreInterfaces(REFIID iid, void** result) override;
+
+private:
+    // The program around the tab whose container holds the site; null in any other dialog.
+    TabHost* Host() const;
 
 private:
     class XDocHostUIHandler final : public IDocHostUIHandler {

@@ -3,16 +3,14 @@
 #include "app/InternalMessages.h"
 #include "app/LanguageTable.h"
 #include "app/MakerAddresses.h"
-#include "app/MovalentApp.h"
-#include "app/Settings.h"
 #include "app/VersionInfo.h"
 #include "engine/EngineLoader.h"
-#include "framework/Application.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "framework/Shell.h"
 #include "resource.h"
 #include "tabs/DialogWBContainer.h"
+#include "tabs/TabHost.h"
 
 #include <exdisp.h>
 
@@ -83,8 +81,7 @@ bool CDialogWBContainer::CreateFennimoxPanel() {
         m_panelTitle.SetText(L"  " + m_strPanelTitle);
     HWND panelWindow = nullptr;
     m_hPanelWnd = SUCCEEDED(m_pPanelDockingWindow->GetWindow(&panelWindow)) ? panelWindow : nullptr;
-    Application* app = Application::Current();
-    m_pPanel->SetMainWindow(app ? app->MainWindowHandle() : nullptr);
+    m_pPanel->SetMainWindow(m_pHost ? m_pHost->MainWindow() : nullptr);
     m_pPanel->SetUrlmonModule(urlmon);
     m_pPanel->Run();
     return true;
@@ -107,9 +104,8 @@ void CDialogWBContainer::ToggleFennimoxPanel() {
              {static_cast<Window*>(&m_splitter), static_cast<Window*>(&m_closeButton), &m_panelTitle})
             if (part->Handle())
                 ::ShowWindow(part->Handle(), SW_SHOW);
-        CMovalentApp* app = CMovalentApp::Get();
-        SettingsStore* settings = app ? app->Settings() : nullptr;
-        m_splitter.position = settings ? ReadVertLeftSplitter(*settings) : kDefaultVertLeftSplitter;
+        if (m_pHost)
+            m_splitter.position = m_pHost->PanelWidth();
     }
     LayoutChildren();
     PostToView(kMsgPanelShown, m_bPanelShown ? 1 : 0, 0);

@@ -1,9 +1,9 @@
 #include "tabs/IEThread.h"
 
 #include "app/InternalMessages.h"
-#include "app/MovalentApp.h"
 #include "engine/EngineLoader.h"
 #include "tabs/AcceleratorPost.h"
+#include "tabs/TabHost.h"
 #include "framework/MessageBox.h"
 #include "resource.h"
 #include "app/LanguageTable.h"
@@ -12,8 +12,9 @@
 
 namespace movalent {
 
-CIEThread::CIEThread(HWND parentWindow, IEVERSION version, const std::wstring& startUrl, HANDLE exitEvent)
-    : parentWindow_(parentWindow), version_(version), startUrl_(startUrl), exitEvent_(exitEvent) {
+CIEThread::CIEThread(HWND parentWindow, TabHost& host, IEVERSION version, const std::wstring& startUrl,
+                     HANDLE exitEvent)
+    : parentWindow_(parentWindow), host_(host), version_(version), startUrl_(startUrl), exitEvent_(exitEvent) {
     RegisterThreadMessages();
 }
 
@@ -63,6 +64,7 @@ bool CIEThread::InitInstance() {
     // 3. The container's own initialisation creates the browser, hands it to the view and opens the first
     // page.
     container_.m_hViewWnd = parentWindow_;
+    container_.m_pHost = &host_;
     container_.m_strStartUrl = startUrl_;
     container_.CreateModeless(parentWindow_);
     return true;
@@ -101,9 +103,8 @@ int CIEThread::ExitInstance() {
 }
 
 bool CIEThread::PreTranslateMessage(MSG& msg) {
-    CMovalentApp* app = CMovalentApp::Get();
     HWND main = MainWindowHandle();
-    if (msg.hwnd && app && TranslateAcceleratorForWindow(main, app->Accelerators(), msg))
+    if (msg.hwnd && TranslateAcceleratorForWindow(main, host_.Accelerators(), msg))
         return true;
     // F10 in the page takes the keyboard to the ribbon; Alt with a letter stays the page's (its access keys).
     if (main && msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F10 && ::GetKeyState(VK_SHIFT) >= 0) {

@@ -17,10 +17,12 @@
 
 namespace movalent {
 
+class TabHost;
+
 class CIEThread : public UiThread {
 public:
     // exitEvent belongs to the view; the thread only signals it.
-    CIEThread(HWND parentWindow, IEVERSION version, const std::wstring& startUrl, HANDLE exitEvent);
+    CIEThread(HWND parentWindow, TabHost& host, IEVERSION version, const std::wstring& startUrl, HANDLE exitEvent);
     ~CIEThread() override;
 
     bool InitInstance() override;
@@ -40,6 +42,7 @@ private:
     static void FreeQueuedStrings();
 
     HWND parentWindow_;
+    TabHost& host_;
     CDialogWBContainer container_;
     IEVERSION version_;
     std::wstring startUrl_;

@@ -1,6 +1,6 @@
 #include "tabs/MovalentDoc.h"
 
-#include "app/MovalentApp.h"
+#include "tabs/TabHost.h"
 
 #include <ole2.h>
 
@@ -27,8 +27,8 @@ bool CMovalentDoc::AdoptBrowserStream(IStream* stream) {
 bool CMovalentDoc::OnNewDocument() {
     if (!Document::OnNewDocument())
         return false;
-    if (CMovalentApp* app = CMovalentApp::Get())
-        startUrl_ = app->HomePage();
+    if (host_)
+        startUrl_ = host_->StartPage();
     return true;
 }
 

@@ -12,6 +12,8 @@
 
 namespace movalent {
 
+class TabHost;
+
 class CMovalentDoc : public Document {
 public:
     CMovalentDoc() = default;
@@ -31,7 +33,10 @@ public:
     bool AdoptBrowserStream(IStream* stream);
     IStream* BrowserStream() const { return browserStream_; }
 
-    // A tab opened without an address starts at the application's home page.
+    // The program around the tab; set by the template that makes the document.
+    void SetHost(const TabHost* host) { host_ = host; }
+
+    // A tab opened without an address starts at the program's start page.
     bool OnNewDocument() override;
     // The "path" is the start URL, taken character for character; nothing is opened or tested.
     bool OnOpenDocument(const std::wstring& path) override;
@@ -42,6 +47,7 @@ protected:
     int engineVersion_ = IE_DEFAULT;
 
 private:
+    const TabHost* host_ = nullptr;
     std::wstring startUrl_;
     UniqueHandle browserReady_;
     IStream* browserStream_ = nullptr;

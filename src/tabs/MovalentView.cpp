@@ -1,7 +1,6 @@
 #include "tabs/MovalentView.h"
 
 #include "app/InternalMessages.h"
-#include "app/MovalentApp.h"
 #include "engine/EngineLoader.h"
 #include "app/LanguageTable.h"
 #include "framework/ChildFrame.h"
@@ -10,6 +9,7 @@
 #include "tabs/ContainerFontCache.h"
 #include "tabs/HeapStringPost.h"
 #include "tabs/MovalentDoc.h"
+#include "tabs/TabHost.h"
 #include "tabs/ZoomSliderHost.h"
 #include "tabs/ZoomSliderRules.h"
 
@@ -38,7 +38,7 @@ std::wstring Percent(int zoom) {
 
 } // namespace
 
-CMovalentView::CMovalentView() {
+CMovalentView::CMovalentView(TabHost& host) : host_(host) {
     RegisterCommands();
 }
 
@@ -67,8 +67,7 @@ void CMovalentView::RegisterCommands() {
     });
 
     OnCommandRange(ID_FAVORITE_FIRST, ID_FAVORITE_LAST, [this](unsigned id) {
-        CMovalentApp* app = CMovalentApp::Get();
-        std::wstring url = app ? app->FavoriteUrl(id) : std::wstring();
+        std::wstring url = host_.FavoriteAddress(id);
         if (!url.empty())
             NavigateTo(url);
     });
@@ -100,7 +99,7 @@ void CMovalentView::StartBrowserThread() {
     HoldContainerFontScriptCache();
     document->SetBrowserReadyEvent(UniqueHandle(::CreateEventW(nullptr, TRUE, FALSE, nullptr)));
     // When the thread cannot start the tab stays empty.
-    if (!thread_.Start(Handle(), static_cast<IEVERSION>(document->EngineVersion()), document->StartUrl()))
+    if (!thread_.Start(Handle(), host_, static_cast<IEVERSION>(document->EngineVersion()), document->StartUrl()))
         return;
     // The view got its size before the thread existed; the container would keep its template's size until the
     // next change.
@@ -136,8 +135,7 @@ void CMovalentView::OnStatusText(WPARAM wParam) {
     std::unique_ptr<std::wstring> text = AdoptHeapString(wParam);
     if (!text)
         return;
-    CMovalentApp* app = CMovalentApp::Get();
-    if (HWND main = app ? app->MainWindowHandle() : nullptr)
+    if (HWND main = host_.MainWindow())
         ::SendMessageW(main, kMsgStatusText, reinterpret_cast<WPARAM>(text.get()), 0);
 }
 
@@ -150,8 +148,7 @@ void CMovalentView::OnDocumentComplete(WPARAM wParam, LPARAM lParam) {
 
 void CMovalentView::OnProgress(WPARAM wParam, LPARAM lParam) {
     busy_ = IsBusyProgress(static_cast<int>(wParam), static_cast<int>(lParam));
-    CMovalentApp* app = CMovalentApp::Get();
-    if (HWND main = app ? app->MainWindowHandle() : nullptr)
+    if (HWND main = host_.MainWindow())
         ::SendMessageW(main, kMsgDownloadProgress, wParam, lParam);
 }
 
@@ -159,8 +156,7 @@ void CMovalentView::OnNewWindow(WPARAM wParam, LPARAM lParam) {
     std::unique_ptr<std::wstring> url = AdoptHeapString(wParam);
     if (!url)
         return;
-    if (CMovalentApp* app = CMovalentApp::Get())
-        app->OpenTab(static_cast<int>(lParam), *url);
+    host_.OpenTab(static_cast<IEVERSION>(lParam), *url);
 }
 
 void CMovalentView::OnBrowserThreadEnded() {
@@ -188,11 +184,7 @@ void CMovalentView::OnBrowserStream(WPARAM wParam) {
         ::SetEvent(document->BrowserReadyEvent());
 }
 
-ZoomSliderHost* CMovalentView::ZoomSlider() const {
-    CMovalentApp* app = CMovalentApp::Get();
-    auto* host = app ? dynamic_cast<ZoomSliderHost*>(app->MainWindow()) : nullptr;
-    return host && host->HasZoomSlider() ? host : nullptr;
-}
+ZoomSliderHost* CMovalentView::ZoomSlider() const { return host_.ZoomSlider(); }
 
 void CMovalentView::OnZoomSlider() {
     ZoomSliderHost* slider = ZoomSlider();

@@ -13,13 +13,14 @@
 namespace movalent {
 
 class CMovalentDoc;
+class TabHost;
 class ZoomSliderHost;
 
 class CMovalentView : public View {
 public:
     static constexpr DWORD kStopTimeoutMs = BrowserThreadLink::kStopTimeoutMs;
 
-    CMovalentView();
+    explicit CMovalentView(TabHost& host);
     ~CMovalentView() override;
 
     CMovalentDoc* Document() const;
@@ -74,6 +75,7 @@ private:
     void ResetZoom();
     void ShowZoom();
 
+    TabHost& host_;
     TabHistory history_;
     bool busy_ = false;
     int zoom_ = 100;

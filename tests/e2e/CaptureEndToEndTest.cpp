@@ -82,6 +82,12 @@ TEST_F(Capture, TwoVersionsGivePicturesASheetDiffsAndAReport) {
     EXPECT_FALSE(std::filesystem::exists(run.out / L"diff-8.png"));
     const std::string report = run.File(L"report.json");
     EXPECT_NE(std::string::npos, report.find("\"ie6.png\"")) << report;
+    // Only the line that names the version differs: a sliver of the picture, never nothing.
+    const size_t at = report.find("\"changedShare\": ", report.find("\"version\": \"6\""));
+    ASSERT_NE(std::string::npos, at) << report;
+    const double share = std::stod(report.substr(at + 16));
+    EXPECT_GT(share, 0.0005) << report;
+    EXPECT_LT(share, 0.05) << report;
     EXPECT_NE(std::string::npos, report.find("\"error\": null")) << report;
     EXPECT_NE(std::string::npos, run.console.find("2 of 2 versions captured")) << run.console;
 }
