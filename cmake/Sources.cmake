@@ -82,7 +82,7 @@ set(MOVALENT_WINDOWS_SOURCES
     src/app/CustomizePropSheet.cpp
     src/app/EngineImportFlow.cpp
     src/app/OptionsAdvancedPageDlg.cpp
-    src/app/ProgramTabHost.cpp
+    src/app/ProgramHost.cpp
     src/app/OptionsGeneralPageDlg.cpp
     src/app/OptionsLanguagePageDlg.cpp
     src/app/Localisation.cpp

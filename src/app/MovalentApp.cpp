@@ -201,7 +201,7 @@ bool CMovalentApp::InitInstance() {
 
     if (capture) {
         ConsoleOutput console;
-        exitCode_ = RunCapture(*capture, console, tabHost_);
+        exitCode_ = RunCapture(*capture, console, host_);
         return false;
     }
 
@@ -239,17 +239,17 @@ void CMovalentApp::ReadSettings() {
 void CMovalentApp::RegisterTemplates() {
     // Registration order is the order every walk over the templates follows: 315, 314, 317, 319, 316.
     auto frame = [] { return new ChildFrame; };
-    auto view = [this]() -> View* { return new CMovalentView(tabHost_); };
-    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE55_TAB, DocumentOf<CIE55Doc>(tabHost_), frame, view));
-    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE6_TAB, DocumentOf<CIE6Doc>(tabHost_), frame, view));
-    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE7_TAB, DocumentOf<CIE7Doc>(tabHost_), frame, view));
-    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE8_TAB, DocumentOf<CIE8Doc>(tabHost_), frame, view));
+    auto view = [this]() -> View* { return new CMovalentView(host_); };
+    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE55_TAB, DocumentOf<CIE55Doc>(host_), frame, view));
+    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE6_TAB, DocumentOf<CIE6Doc>(host_), frame, view));
+    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE7_TAB, DocumentOf<CIE7Doc>(host_), frame, view));
+    AddDocTemplate(std::make_unique<CMyMultiDocTemplate>(IDR_IE8_TAB, DocumentOf<CIE8Doc>(host_), frame, view));
     AddDocTemplate(
-        std::make_unique<CMyMultiDocTemplate>(IDR_IE_DEFAULT_TAB, DocumentOf<CIEDefaultDoc>(tabHost_), frame, view));
+        std::make_unique<CMyMultiDocTemplate>(IDR_IE_DEFAULT_TAB, DocumentOf<CIEDefaultDoc>(host_), frame, view));
 }
 
 bool CMovalentApp::CreateMainFrame() {
-    mainFrame_ = std::make_unique<CMainFrame>();
+    mainFrame_ = std::make_unique<CMainFrame>(&host_);
     SetMainWindow(mainFrame_.get());
     if (!mainFrame_->LoadFrame(IDR_MAIN_FRAME, WS_OVERLAPPEDWINDOW | TabbedMainFrame::kAddToTitle)) {
         SetMainWindow(nullptr);

@@ -2,7 +2,7 @@
 // The application object: start-up and exit, the process-wide settings, the application's commands, and the
 // operation that opens an address in a new tab of a given engine version.
 #include "app/CustomCommandLineInfo.h"
-#include "app/ProgramTabHost.h"
+#include "app/ProgramHost.h"
 #include "app/RegistrySettingsStore.h"
 #include "app/Settings.h"
 #include "engine/IeVersion.h"
@@ -88,7 +88,7 @@ private:
     // The address the active tab shows; empty without a tab.
     std::wstring ActiveTabAddress() const;
 
-    ProgramTabHost tabHost_{*this};
+    ProgramHost host_{*this};
     std::unique_ptr<RegistrySettingsStore> settings_;
     std::wstring installDir_;
     std::wstring homePage_;

@@ -3,7 +3,8 @@
 #include "app/InternalMessages.h"
 #include "app/LanguageTable.h"
 #include "app/MakerAddresses.h"
-#include "app/MovalentApp.h"
+#include "framework/Application.h"
+#include "mainframe/FrameHost.h"
 #include "framework/ChildFrame.h"
 #include "framework/Document.h"
 #include "framework/TabRow.h"
@@ -39,7 +40,7 @@ void PostNavigate(View* view, const std::wstring& address) {
 
 } // namespace
 
-CMainFrame::CMainFrame() {
+CMainFrame::CMainFrame(FrameHost* host) : host_(host) {
     Application* app = Application::Current();
     applicationLook_ = static_cast<unsigned>(
         app ? app->GetWorkspaceInt(kApplicationLookValue, kDefaultApplicationLook) : kDefaultApplicationLook);
@@ -175,9 +176,8 @@ bool CMainFrame::PreTranslateMessage(MSG& msg) {
     // Any other key (an accelerator such as Alt+D included) makes a following Alt release not Alt alone.
     if ((msg.message == WM_SYSKEYDOWN || msg.message == WM_KEYDOWN) && msg.wParam != VK_MENU)
         altAlone_ = false;
-    CMovalentApp* app = CMovalentApp::Get();
-    if (app && app->Accelerators() && Handle() &&
-        ::TranslateAcceleratorW(Handle(), app->Accelerators(), &msg))
+    HACCEL accelerators = host_ ? host_->Accelerators() : nullptr;
+    if (accelerators && Handle() && ::TranslateAcceleratorW(Handle(), accelerators, &msg))
         return true;
     if (TranslateRibbonKeys(msg))
         return true;
@@ -254,14 +254,13 @@ LRESULT CMainFrame::OnDownloadProgress(int progress, int maximum) {
 }
 
 void CMainFrame::OpenInNewDefaultTab(const std::wstring& address) {
-    if (CMovalentApp* app = CMovalentApp::Get())
-        app->OpenTab(IE_DEFAULT, address);
+    if (host_)
+        host_->OpenTab(IE_DEFAULT, address);
 }
 
 void CMainFrame::OnWebSearch(const std::wstring& text) {
     std::wstring address = WebSearchPrefix() + UrlEncode(text, true);
-    CMovalentApp* app = CMovalentApp::Get();
-    SearchBehaviour behaviour = app ? app->GetSearchBehaviour() : SearchBehaviour::NewDefaultTab;
+    SearchBehaviour behaviour = host_ ? host_->WebSearchBehaviour() : SearchBehaviour::NewDefaultTab;
     switch (behaviour) {
     case SearchBehaviour::ActiveTab:
         if (ChildFrame* child = ActiveChild(); child && child->ActiveView()) {
@@ -270,20 +269,11 @@ void CMainFrame::OnWebSearch(const std::wstring& text) {
         }
         break;
     case SearchBehaviour::FirstDefaultTab:
-        if (app) {
-            for (const auto& docTemplate : app->DocTemplates()) {
-                auto* tabTemplate = dynamic_cast<CMyMultiDocTemplate*>(docTemplate.get());
-                if (!tabTemplate || tabTemplate->ResourceId() != IDR_IE_DEFAULT_TAB)
-                    continue;
-                if (!tabTemplate->Documents().empty() && !tabTemplate->Documents().front()->Views().empty()) {
-                    View* view = tabTemplate->Documents().front()->Views().front();
-                    PostNavigate(view, address);
-                    if (view->ParentFrame())
-                        ActivateTab(view->ParentFrame());
-                    return;
-                }
-                break;
-            }
+        if (View* view = host_ ? host_->FirstTabOf(IE_DEFAULT) : nullptr) {
+            PostNavigate(view, address);
+            if (view->ParentFrame())
+                ActivateTab(view->ParentFrame());
+            return;
         }
         break;
     case SearchBehaviour::NewDefaultTab:

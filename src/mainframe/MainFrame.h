@@ -15,9 +15,12 @@
 
 namespace movalent {
 
+class FrameHost;
+
 class CMainFrame : public TabbedMainFrame, public ZoomSliderHost {
 public:
-    CMainFrame();
+    // host: the program around the frame; a frame without one opens no tab and translates no program keys.
+    explicit CMainFrame(FrameHost* host = nullptr);
     ~CMainFrame() override;
 
     bool LoadFrame(UINT resourceId, DWORD style) override;
@@ -76,6 +79,7 @@ private:
     bool TranslateRibbonKeys(const MSG& msg);
     void FocusSearch();
 
+    FrameHost* host_;
     CMyMFCRibbonStatusBar statusBar_;
     CMyMFCRibbonBar ribbonBar_{*this};
     ImageStrip panelImages_;

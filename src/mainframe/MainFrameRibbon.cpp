@@ -2,7 +2,7 @@
 // minimizes the ribbon, the search box, the style menu and About at the right end, and Close on the quick
 // access toolbar.
 #include "app/LanguageTable.h"
-#include "app/MovalentApp.h"
+#include "mainframe/FrameHost.h"
 #include "framework/Menu.h"
 #include "mainframe/MainFrame.h"
 #include "mainframe/MyMFCRibbonButton.h"
@@ -65,8 +65,8 @@ void CMainFrame::BuildRibbon() {
     AddNewPanel(*home);
     RibbonPanel* favorites = home->AddPanel(LocalizedString(IDS_FAVORITES), kPanelFavoritesIcon);
     auto favoritesButton = LabelledButton(ID_FAVORITES, IDS_FAVORITES, 8);
-    if (CMovalentApp* app = CMovalentApp::Get())
-        favoritesButton->SetMenu(app->FavoritesMenu(), false);
+    if (host_)
+        favoritesButton->SetMenu(host_->FavoritesMenu(), false);
     favoritesButton->SetDropDown(RibbonElement::DropDown::Menu);
     favorites->Add(std::move(favoritesButton));
     AddDevToolsCategory();
@@ -104,8 +104,14 @@ void CMainFrame::AddNewPanel(RibbonCategory& home) {
     newPanel->Add(CommandButton(ID_NEW_IE7, 17));
     newPanel->Add(CommandButton(ID_NEW_IE8, 18));
     newPanel->Add(CommandButton(ID_NEW_IE_DEFAULT, 20));
-    newPanel->Add(CommandButton(ID_OPEN_ALL_VERSIONS, 19));
-    newPanel->Add(CommandButton(ID_CAPTURE_ALL_VERSIONS, 19));
+    // Capturing every version sits under the button that opens every version: the panel keeps its width.
+    auto allVersions = CommandButton(ID_OPEN_ALL_VERSIONS, 19);
+    Menu menu;
+    if (menu.CreatePopup() &&
+        menu.AppendItem(ID_OPEN_ALL_VERSIONS, CommandLabel(LocalizedString(ID_OPEN_ALL_VERSIONS))) &&
+        menu.AppendItem(ID_CAPTURE_ALL_VERSIONS, CommandLabel(LocalizedString(ID_CAPTURE_ALL_VERSIONS))))
+        allVersions->SetMenu(menu.Handle(), true);
+    newPanel->Add(std::move(allVersions));
 }
 
 void CMainFrame::AddDevToolsCategory() {

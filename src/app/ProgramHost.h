@@ -1,15 +1,16 @@
 #pragma once
-// The program as its tabs see it: the application's settings, favorites, main window and tab opening behind
-// the narrow interface a tab is handed.
+// The program as its tabs and its main frame see it: the application's settings, favorites, main window and tab
+// opening behind the narrow interfaces they are handed.
+#include "mainframe/FrameHost.h"
 #include "tabs/TabHost.h"
 
 namespace movalent {
 
 class CMovalentApp;
 
-class ProgramTabHost final : public TabHost {
+class ProgramHost final : public TabHost, public FrameHost {
 public:
-    explicit ProgramTabHost(CMovalentApp& app) : app_(app) {}
+    explicit ProgramHost(CMovalentApp& app) : app_(app) {}
 
     HWND MainWindow() const override;
     HACCEL Accelerators() const override;
@@ -21,6 +22,9 @@ public:
     std::wstring FavoriteAddress(unsigned command) const override;
     void OpenTab(IEVERSION version, const std::wstring& address) override;
     ZoomSliderHost* ZoomSlider() const override;
+    HMENU FavoritesMenu() const override;
+    SearchBehaviour WebSearchBehaviour() const override;
+    View* FirstTabOf(IEVERSION version) const override;
 
 private:
     CMovalentApp& app_;
