@@ -58,6 +58,7 @@ add_custom_command(OUTPUT ${ENGLISH_LANG}
     COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/make_lang.py
             ${CMAKE_SOURCE_DIR}/res/strings.rc ${CMAKE_SOURCE_DIR}/res/resource.h ${ENGLISH_LANG}
     DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make_lang.py ${CMAKE_SOURCE_DIR}/res/strings.rc ${CMAKE_SOURCE_DIR}/res/resource.h
+            ${CMAKE_SOURCE_DIR}/res/framework_resource.h
     COMMENT "Generating Languages/ENGLISH.lang")
 # The translations are kept as UTF-8 string tables in res/lang and turned into language files the same way.
 set(MOVALENT_LANGUAGE_FILES ${ENGLISH_LANG})
@@ -69,7 +70,7 @@ foreach(language FRENCH GERMAN SPANISH)
         COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/make_lang.py
                 ${CMAKE_SOURCE_DIR}/res/lang/${source}.txt ${CMAKE_SOURCE_DIR}/res/resource.h ${output}
         DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make_lang.py ${CMAKE_SOURCE_DIR}/res/lang/${source}.txt
-                ${CMAKE_SOURCE_DIR}/res/resource.h
+                ${CMAKE_SOURCE_DIR}/res/resource.h ${CMAKE_SOURCE_DIR}/res/framework_resource.h
         COMMENT "Generating Languages/${language}.lang")
     list(APPEND MOVALENT_LANGUAGE_FILES ${output})
 endforeach()

@@ -12,6 +12,13 @@
 #define IDC_WINDOWS_ACTIVATE 30502
 #define IDC_WINDOWS_CLOSE 30503
 
+/* Commands the framework carries out itself: closing the active document,
+ * leaving the program, and moving between the tabs of a group. */
+#define ID_CLOSE_DOCUMENT 57602
+#define ID_EXIT_PROGRAM 57665
+#define ID_NEXT_TAB_PANE 57680
+#define ID_PREVIOUS_TAB_PANE 57681
+
 /* The ribbon's tab row context menu. */
 #define IDS_RIBBON_MINIMIZE 30510
 

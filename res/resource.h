@@ -16,6 +16,10 @@
 #ifndef MOVALENT_RESOURCE_H
 #define MOVALENT_RESOURCE_H
 
+/* The framework's own numbers (its commands among them), which the program's menus, accelerators and strings
+ * name too. */
+#include "framework_resource.h"
+
 /* ---- Main frame: its title string, icon, accelerator table (128). ---- */
 #define IDR_MAIN_FRAME                  128
 
@@ -170,7 +174,6 @@
 /* Web search box */
 #define ID_FOCUS_SEARCH                 32797
 /* Standard command numbers that the framework's own handlers answer to */
-#define ID_CLOSE_DOCUMENT               57602
 #define ID_PRINT_PAGE                   57607
 #define ID_PRINT_PAGE_DIRECT            57608
 #define ID_PRINT_PREVIEW_PAGE           57609
@@ -178,9 +181,6 @@
 #define ID_CUT_SELECTION                57635
 #define ID_PASTE_CLIPBOARD              57637
 #define ID_SHOW_ABOUT                   57664
-#define ID_EXIT_PROGRAM                 57665
-#define ID_NEXT_TAB_PANE                57680
-#define ID_PREVIOUS_TAB_PANE            57681
 
 /* ---- Strings that are not command prompts. ---- */
 #define IDS_OLE_INIT_FAILED             100

@@ -103,16 +103,26 @@ def logical_lines(text):
 # --------------------------------------------------------------------------
 
 DEFINE_RE = re.compile(r"#\s*define\s+([A-Za-z_]\w*)(\(?)(.*)$")
+INCLUDE_RE = re.compile(r'#\s*include\s+"([^"]+)"')
 C_INT_RE = re.compile(r"\b(0[xX][0-9A-Fa-f]+|\d+)[uUlL]*\b")
 ALLOWED_OPS = (ast.Add, ast.Sub, ast.Mult, ast.BitOr, ast.BitAnd, ast.BitXor,
                ast.LShift, ast.RShift, ast.USub, ast.UAdd, ast.Invert)
 
 
-def read_defines(path):
-    """Map macro name -> replacement text for every object-like #define."""
+def read_defines(path, seen=None):
+    """Map macro name -> replacement text for every object-like #define, those of the headers it includes
+    with quotes (from its own folder) too."""
+    seen = set() if seen is None else seen
+    if os.path.abspath(path) in seen:
+        return {}
+    seen.add(os.path.abspath(path))
     text = strip_comments(read_text(path), path)
     defines = {}
     for _, line in logical_lines(text):
+        include = INCLUDE_RE.match(line.strip())
+        if include:
+            defines.update(read_defines(os.path.join(os.path.dirname(path), include.group(1)), seen))
+            continue
         match = DEFINE_RE.match(line.strip())
         if not match or match.group(2) == "(":
             continue  # not a define, or a function-like macro

@@ -3,7 +3,7 @@
 #include "framework/Document.h"
 #include "framework/DocumentTemplate.h"
 #include "framework/TabbedMainFrame.h"
-#include "resource.h"
+#include "framework_resource.h"
 
 #include <ole2.h>
 

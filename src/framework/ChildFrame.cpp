@@ -4,7 +4,7 @@
 #include "framework/DocumentTemplate.h"
 #include "framework/TabbedMainFrame.h"
 #include "framework/View.h"
-#include "resource.h"
+#include "framework_resource.h"
 
 namespace movalent {
 

@@ -5,7 +5,7 @@
 #include "framework/ResourceStrings.h"
 #include "framework/RibbonMetrics.h"
 #include "framework/TabbedMainFrame.h"
-#include "resource.h"
+#include "framework_resource.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -511,7 +511,7 @@ void RibbonBar::OnShowContextMenu(POINT screenPoint) {
         return;
     constexpr UINT kMinimizeItem = 1;
     ::AppendMenuW(menu, MF_STRING | (hideElements_ ? MF_CHECKED : MF_UNCHECKED), kMinimizeItem,
-                  FrameworkString(IDS_RIBBON_MINIMIZE_MENU).c_str());
+                  FrameworkString(IDS_RIBBON_MINIMIZE).c_str());
     UINT chosen = static_cast<UINT>(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON,
                                                      screenPoint.x, screenPoint.y, 0, Handle(), nullptr));
     ::DestroyMenu(menu);

@@ -8,7 +8,7 @@
 #include "framework/TabRow.h"
 #include "framework/View.h"
 #include "framework/WindowsDialog.h"
-#include "resource.h"
+#include "framework_resource.h"
 
 #include <algorithm>
 
