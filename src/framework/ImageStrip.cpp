@@ -66,15 +66,13 @@ bool ImageStrip::Load(UINT resourceId, int imageSize) {
 void ImageStrip::Draw(HDC dc, int index, int x, int y, bool enabled, int side) const {
     if (!Loaded() || index < 0 || index >= Count())
         return;
-    HDC memory = ::CreateCompatibleDC(dc);
+    UniqueMemoryDc memory(::CreateCompatibleDC(dc));
     if (!memory)
         return;
-    HGDIOBJ old = ::SelectObject(memory, (enabled ? colour_ : grey_).get());
+    ScopedSelection strip(memory.get(), (enabled ? colour_ : grey_).get());
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     const int drawn = side > 0 ? side : size_;
-    ::GdiAlphaBlend(dc, x, y, drawn, drawn, memory, index * size_, 0, size_, size_, blend);
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
+    ::GdiAlphaBlend(dc, x, y, drawn, drawn, memory.get(), index * size_, 0, size_, size_, blend);
 }
 
 HBITMAP ImageStrip::ExtractBitmap(int index, COLORREF background) const {

@@ -1,5 +1,7 @@
 // How the ribbon looks: gradients in the colours of the visual style, drawn off-screen and copied at once.
 #include "framework/RibbonBar.h"
+
+#include "framework/OffscreenBuffer.h"
 #include "framework/RibbonLayoutRules.h"
 #include "framework/RibbonMetrics.h"
 
@@ -63,21 +65,17 @@ void DrawLabel(HDC dc, const std::wstring& text, RECT rect, UINT format, std::ui
 
 void RibbonBar::Paint(HDC target) const {
     RECT client = ClientRect();
-    HDC dc = ::CreateCompatibleDC(target);
-    HBITMAP bitmap =
-        ::CreateCompatibleBitmap(target, std::max<int>(1, client.right), std::max<int>(1, client.bottom));
-    HGDIOBJ oldBitmap = ::SelectObject(dc, bitmap);
-    HGDIOBJ oldFont = ::SelectObject(dc, font_ ? font_.get() : ::GetStockObject(DEFAULT_GUI_FONT));
+    OffscreenBuffer buffer(target, client.right, client.bottom);
+    HDC dc = buffer.Dc();
+    if (!dc)
+        return;
+    ScopedSelection font(dc, font_ ? font_.get() : ::GetStockObject(DEFAULT_GUI_FONT));
     ::SetBkMode(dc, TRANSPARENT);
     Gradient(dc, client, colours_.tabRowTop, colours_.tabRowBottom, colours_.gradients);
     PaintPanels(dc);
     PaintTabRow(dc);
     PaintApplicationButton(dc);
     ::BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-    ::SelectObject(dc, oldFont);
-    ::SelectObject(dc, oldBitmap);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(dc);
 }
 
 void RibbonBar::PaintButtonFace(HDC dc, const RECT& rect, const RibbonElement& element) const {

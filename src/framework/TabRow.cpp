@@ -1,6 +1,7 @@
 #include "framework/TabRow.h"
 
 #include "framework/ChildFrame.h"
+#include "framework/OffscreenBuffer.h"
 #include "framework/TabLayout.h"
 #include "framework/TabbedMainFrame.h"
 #include "framework/Handles.h"
@@ -267,14 +268,13 @@ LRESULT TabRow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         HDC dc = ::BeginPaint(Handle(), &paint);
         RECT client = ClientRect();
         // Drawn off screen first, so tabs never flicker while captions change.
-        HDC memory = ::CreateCompatibleDC(dc);
-        HBITMAP bitmap = ::CreateCompatibleBitmap(dc, std::max<int>(client.right, 1), std::max<int>(client.bottom, 1));
-        HGDIOBJ old = ::SelectObject(memory, bitmap);
-        Paint(memory, client);
-        ::BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-        ::SelectObject(memory, old);
-        ::DeleteObject(bitmap);
-        ::DeleteDC(memory);
+        {
+            OffscreenBuffer buffer(dc, client.right, client.bottom);
+            if (HDC memory = buffer.Dc()) {
+                Paint(memory, client);
+                ::BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+            }
+        }
         ::EndPaint(Handle(), &paint);
         return 0;
     }

@@ -23,14 +23,12 @@ bool CHoverButton::LoadBitmap(UINT resourceId) {
 bool CHoverButton::DrawItem(const DRAWITEMSTRUCT& item) {
     if (!bitmap_)
         return false;
-    HDC memory = ::CreateCompatibleDC(item.hDC);
+    UniqueMemoryDc memory(::CreateCompatibleDC(item.hDC));
     if (!memory)
         return false;
-    HGDIOBJ old = ::SelectObject(memory, bitmap_.get());
+    ScopedSelection frames(memory.get(), bitmap_.get());
     int x = HoverButtonFrameX(frameWidth_, (item.itemState & ODS_SELECTED) != 0, hovered_);
-    ::BitBlt(item.hDC, item.rcItem.left, item.rcItem.top, frameWidth_, frameHeight_, memory, x, 0, SRCCOPY);
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
+    ::BitBlt(item.hDC, item.rcItem.left, item.rcItem.top, frameWidth_, frameHeight_, memory.get(), x, 0, SRCCOPY);
     return true;
 }
 
