@@ -396,13 +396,11 @@ void CDialogWBContainer::OnParentNotify(WPARAM wParam, LPARAM lParam) {
 bool CDialogWBContainer::DestroyWindow() {
     if (m_pPanelDockingWindow) {
         m_pPanelDockingWindow->ShowDW(FALSE);
-        m_pPanelDockingWindow->Release();
-        m_pPanelDockingWindow = nullptr;
+        m_pPanelDockingWindow.reset();
     }
     if (m_pPanel) {
         m_pPanel->Close();
-        m_pPanel->Release();
-        m_pPanel = nullptr;
+        m_pPanel.reset();
     }
     m_hPanelWnd = nullptr;
     m_bPanelShown = false;

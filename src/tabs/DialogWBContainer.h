@@ -4,6 +4,7 @@
 // the view forwards, and reports what the browser does to the view by posted messages (heap strings change
 // owner with a successful post).
 #include "framework/Automation.h"
+#include "framework/Handles.h"
 #include "framework/Window.h"
 #include "tabs/DialogFMX.h"
 #include "tabs/Explorer1.h"
@@ -32,8 +33,8 @@ public:
     bool m_bClosing = false;
     bool m_bPanelShown = false;
     HWND m_hPanelWnd = nullptr;
-    IFennimoxPanel* m_pPanel = nullptr;
-    IDockingWindow* m_pPanelDockingWindow = nullptr;
+    ComPtr<IFennimoxPanel> m_pPanel;
+    ComPtr<IDockingWindow> m_pPanelDockingWindow;
     std::wstring m_strPanelTitle;
     CVerticalSplitter m_splitter; // its position is the panel width
     CExplorer1 m_browser;

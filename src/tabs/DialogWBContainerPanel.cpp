@@ -24,13 +24,6 @@ void OfferPanelDownload(HWND owner, unsigned textId) {
         ShellOpen(FennimoxDownloadPage());
 }
 
-template <typename T> void ReleaseInto(T*& pointer) {
-    if (T* old = pointer) {
-        pointer = nullptr;
-        old->Release();
-    }
-}
-
 } // namespace
 
 bool CDialogWBContainer::CreateFennimoxPanel() {
@@ -55,11 +48,11 @@ bool CDialogWBContainer::CreateFennimoxPanel() {
     }
 
     // Both interfaces or neither: a half-held panel would be taken for a created one next time.
-    object->QueryInterface(IID_IFennimoxPanel, reinterpret_cast<void**>(&m_pPanel));
-    object->QueryInterface(IID_IDockingWindow, reinterpret_cast<void**>(&m_pPanelDockingWindow));
+    object->QueryInterface(IID_IFennimoxPanel, m_pPanel.put_void());
+    object->QueryInterface(IID_IDockingWindow, m_pPanelDockingWindow.put_void());
     if (!m_pPanel || !m_pPanelDockingWindow) {
-        ReleaseInto(m_pPanel);
-        ReleaseInto(m_pPanelDockingWindow);
+        m_pPanel.reset();
+        m_pPanelDockingWindow.reset();
         OfferPanelDownload(Handle(), IDS_FENNIMOX_TOO_OLD);
         return false;
     }
@@ -69,8 +62,8 @@ bool CDialogWBContainer::CreateFennimoxPanel() {
         ::SysFreeString(title);
         // Let go, so the next toggle or view-source tries a fresh panel instead of using one that never
         // started.
-        ReleaseInto(m_pPanel);
-        ReleaseInto(m_pPanelDockingWindow);
+        m_pPanel.reset();
+        m_pPanelDockingWindow.reset();
         ShowMessageBox(Handle(), LocalizedString(IDS_FENNIMOX_INIT_FAILED), MB_ICONERROR);
         return false;
     }
