@@ -26,13 +26,6 @@ SIZEL HimetricFromPixels(LONG width, LONG height) {
             ::MulDiv(height, kHimetricPerInch, PixelsPerInch(false))};
 }
 
-template <typename T> void ReleaseInto(T*& pointer) {
-    if (T* old = pointer) {
-        pointer = nullptr;
-        old->Release();
-    }
-}
-
 // The events a control fires by default, as its class information names them.
 IID DefaultEventInterface(IUnknown* control) {
     ComPtr<IProvideClassInfo2> info2;
@@ -96,16 +89,16 @@ HRESULT OleControlSite::CreateControl(REFCLSID clsid, int id, const RECT& rect, 
     HRESULT hr =
         ::CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, factory.put_void());
     if (SUCCEEDED(hr) && factory)
-        hr = factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&control_));
+        hr = factory->CreateInstance(nullptr, IID_IUnknown, control_.put_void());
     else if (SUCCEEDED(hr))
         hr = E_NOINTERFACE;
     if (FAILED(hr) || !control_) {
-        control_ = nullptr;
+        control_.reset();
         return FAILED(hr) ? hr : E_NOINTERFACE;
     }
-    hr = control_->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object_));
+    hr = control_->QueryInterface(IID_IOleObject, object_.put_void());
     if (FAILED(hr) || !object_) {
-        object_ = nullptr;
+        object_.reset();
         ReleaseControl();
         return E_NOINTERFACE;
     }
@@ -133,7 +126,7 @@ HRESULT OleControlSite::CreateControl(REFCLSID clsid, int id, const RECT& rect, 
         return hr;
     }
     if (!inPlaceObject_)
-        control_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlaceObject_));
+        control_->QueryInterface(IID_IOleInPlaceObject, inPlaceObject_.put_void());
 
     if (HWND window = ControlWindow()) {
         ::SetWindowLongPtrW(window, GWLP_ID, id);
@@ -171,10 +164,10 @@ void OleControlSite::DestroyControl() {
 }
 
 void OleControlSite::ReleaseControl() {
-    ReleaseInto(activeObject_);
-    ReleaseInto(inPlaceObject_);
-    ReleaseInto(object_);
-    ReleaseInto(control_);
+    activeObject_.reset();
+    inPlaceObject_.reset();
+    object_.reset();
+    control_.reset();
 }
 
 HWND OleControlSite::ControlWindow() const {
@@ -215,16 +208,16 @@ bool OleControlSite::TranslateAccelerator(MSG& msg) {
 }
 
 void OleControlSite::ConnectEvents() {
-    eventIid_ = DefaultEventInterface(control_);
+    eventIid_ = DefaultEventInterface(control_.get());
     if (eventIid_ == GUID_NULL)
         return;
-    if (FAILED(AdviseConnection(control_, eventIid_, static_cast<IDispatch*>(&eventSink_), &eventCookie_)))
+    if (FAILED(AdviseConnection(control_.get(), eventIid_, static_cast<IDispatch*>(&eventSink_), &eventCookie_)))
         eventCookie_ = 0;
 }
 
 void OleControlSite::DisconnectEvents() {
     if (eventCookie_ && control_)
-        UnadviseConnection(control_, eventIid_, eventCookie_);
+        UnadviseConnection(control_.get(), eventIid_, eventCookie_);
     eventCookie_ = 0;
 }
 
@@ -294,7 +287,7 @@ HRESULT OleControlSite::CanInPlaceActivate() {
 HRESULT OleControlSite::OnInPlaceActivate() {
     inPlaceActive_ = true;
     if (!inPlaceObject_ && control_)
-        control_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlaceObject_));
+        control_->QueryInterface(IID_IOleInPlaceObject, inPlaceObject_.put_void());
     return S_OK;
 }
 
@@ -333,7 +326,7 @@ HRESULT OleControlSite::OnUIDeactivate(BOOL) {
 HRESULT OleControlSite::OnInPlaceDeactivate() {
     inPlaceActive_ = false;
     uiActive_ = false;
-    ReleaseInto(activeObject_);
+    activeObject_.reset();
     return S_OK;
 }
 
@@ -465,9 +458,6 @@ HRESULT OleControlSite::Frame::QueryInterface(REFIID iid, void** result) {
 }
 
 HRESULT OleControlSite::Frame::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) {
-    if (object)
-        object->AddRef();
-    ReleaseInto(site_.activeObject_);
     site_.activeObject_ = object;
     return S_OK;
 }

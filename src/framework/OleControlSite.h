@@ -6,6 +6,8 @@
 // A site belongs to the thread that created its control and is used only there. It is reference counted; its
 // container holds one reference until the control is destroyed, and the control may hold more for a while.
 // Once the control is destroyed the site answers without reaching back into the container.
+#include "framework/Handles.h"
+
 #include <windows.h>
 #include <ocidl.h>
 #include <oleidl.h>
@@ -33,7 +35,7 @@ public:
     void DestroyControl();
 
     int Id() const { return id_; }
-    IUnknown* ControlUnknown() const { return control_; }
+    IUnknown* ControlUnknown() const { return control_.get(); }
     // The control's in-place window; null when it has none (any more).
     HWND ControlWindow() const;
     const RECT& Rect() const { return rect_; }
@@ -161,10 +163,10 @@ private:
     EventSink eventSink_{*this};
     int id_ = 0;
     RECT rect_ = {};
-    IUnknown* control_ = nullptr;
-    IOleObject* object_ = nullptr;
-    IOleInPlaceObject* inPlaceObject_ = nullptr;
-    IOleInPlaceActiveObject* activeObject_ = nullptr;
+    ComPtr<IUnknown> control_;
+    ComPtr<IOleObject> object_;
+    ComPtr<IOleInPlaceObject> inPlaceObject_;
+    ComPtr<IOleInPlaceActiveObject> activeObject_;
     IID eventIid_ = GUID_NULL;
     DWORD eventCookie_ = 0;
     bool inPlaceActive_ = false;
