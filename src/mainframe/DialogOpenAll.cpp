@@ -1,9 +1,9 @@
 #include "mainframe/DialogOpenAll.h"
 
-#include "app/LanguageTable.h"
 #include "app/Localisation.h"
 #include "app/Settings.h"
 #include "framework/FileDialog.h"
+#include "framework/ResourceStrings.h"
 #include "mainframe/OpenAllRules.h"
 #include "resource.h"
 
@@ -44,11 +44,11 @@ void CDialogOpenAll::DoDataExchange(DataExchange& dx) {
 bool CDialogOpenAll::OnInitDialog() {
     Dialog::OnInitDialog();
 
-    SetText(LocalizedString(IDS_OPEN_ALL_CAPTION));
-    SetItemText(IDC_OPEN_ALL_PROMPT, LocalizedString(IDS_OPEN_ALL_PROMPT));
-    SetItemText(IDOK, LocalizedString(IDS_OK));
-    SetItemText(IDCANCEL, LocalizedString(IDS_CANCEL));
-    SetItemText(IDC_OPEN_ALL_BROWSE, LocalizedString(IDS_BROWSE));
+    SetText(FrameworkString(IDS_OPEN_ALL_CAPTION));
+    SetItemText(IDC_OPEN_ALL_PROMPT, FrameworkString(IDS_OPEN_ALL_PROMPT));
+    SetItemText(IDOK, FrameworkString(IDS_OK));
+    SetItemText(IDCANCEL, FrameworkString(IDS_CANCEL));
+    SetItemText(IDC_OPEN_ALL_BROWSE, FrameworkString(IDS_BROWSE));
 
     HINSTANCE resources = ResourceInstance();
     for (const OpenAllBox& box : kOpenAllBoxes) {

@@ -1,12 +1,12 @@
 #include "mainframe/MainFrame.h"
 
 #include "app/InternalMessages.h"
-#include "app/LanguageTable.h"
 #include "app/MakerAddresses.h"
 #include "framework/Application.h"
 #include "mainframe/FrameHost.h"
 #include "framework/ChildFrame.h"
 #include "framework/Document.h"
+#include "framework/ResourceStrings.h"
 #include "framework/TabRow.h"
 #include "framework/View.h"
 #include "mainframe/LookColours.h"
@@ -73,7 +73,7 @@ bool CMainFrame::LoadFrame(UINT resourceId, DWORD style) {
     // The workspace may have restored a minimized ribbon.
     if (ribbonToggleCategory_)
         ribbonToggleCategory_->SetName(
-            LocalizedString(ribbonBar_.HideElements() ? IDS_SHOW_RIBBON : IDS_MINIMIZE_RIBBON));
+            FrameworkString(ribbonBar_.HideElements() ? IDS_SHOW_RIBBON : IDS_MINIMIZE_RIBBON));
     return true;
 }
 
@@ -108,7 +108,7 @@ int CMainFrame::OnCreate(CREATESTRUCTW& create) {
     BuildStatusBar();
     // 8 and 9. Docking and menu images: the frame keeps no panes and no menus with images.
     // 10. The windows-management dialog.
-    EnableWindowsDialog(ID_WINDOW_MANAGER, LocalizedString(IDS_WINDOWS_DIALOG), true, false);
+    EnableWindowsDialog(ID_WINDOW_MANAGER, FrameworkString(IDS_WINDOWS_DIALOG), true, false);
     // 11. No margins inside the search box's edit.
     if (searchBox_ && searchBox_->GetEditWindow())
         ::SendMessageW(searchBox_->GetEditWindow(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
@@ -117,13 +117,13 @@ int CMainFrame::OnCreate(CREATESTRUCTW& create) {
 }
 
 void CMainFrame::BuildStatusBar() {
-    statusBar_.AddPane(false, ID_STATUS_INFO, L"", LocalizedString(IDS_STATUS_INFO), {false, L"", true});
+    statusBar_.AddPane(false, ID_STATUS_INFO, L"", FrameworkString(IDS_STATUS_INFO), {false, L"", true});
     // The frame relies on the progress bar being the first extended element.
     if (StatusBarProgressBar* progress =
             statusBar_.AddProgressBar(true, ID_DOWNLOAD_PROGRESS, kProgressWidth, kProgressHeight,
-                                      LocalizedString(IDS_DOWNLOAD_PROGRESS)))
+                                      FrameworkString(IDS_DOWNLOAD_PROGRESS)))
         progress->SetVisible(false);
-    statusBar_.AddPane(true, ID_ZOOM_PANE, L"100%", LocalizedString(IDS_ZOOM), {true, L"1000%", false});
+    statusBar_.AddPane(true, ID_ZOOM_PANE, L"100%", FrameworkString(IDS_ZOOM), {true, L"1000%", false});
     StatusBarSlider::Options slider;
     slider.width = kZoomSliderWidth;
     slider.minimum = 0;
@@ -131,7 +131,7 @@ void CMainFrame::BuildStatusBar() {
     slider.pageSize = kZoomSliderPage;
     slider.position = kZoomSliderMiddle;
     slider.zoomButtons = true;
-    statusBar_.AddSlider(true, ID_ZOOM_SLIDER, LocalizedString(IDS_ZOOM_SLIDER), slider);
+    statusBar_.AddSlider(true, ID_ZOOM_SLIDER, FrameworkString(IDS_ZOOM_SLIDER), slider);
     statusBar_.RecalcLayout();
     AddCommandUiClient(&statusBar_);
 }

@@ -1,9 +1,9 @@
 // What the ribbon holds: the application menu, the Home, Dev Tools and Options categories, the tab that
 // minimizes the ribbon, the search box, the style menu and About at the right end, and Close on the quick
 // access toolbar.
-#include "app/LanguageTable.h"
 #include "mainframe/FrameHost.h"
 #include "framework/Menu.h"
+#include "framework/ResourceStrings.h"
 #include "mainframe/MainFrame.h"
 #include "mainframe/MyMFCRibbonButton.h"
 #include "mainframe/RibbonStrings.h"
@@ -23,13 +23,13 @@ constexpr int kPanelPlainIcon = 0;
 // A button whose label is its command's own string (the part after the line break).
 std::unique_ptr<CMyMFCRibbonButton> CommandButton(unsigned id, int image) {
     auto button =
-        std::make_unique<CMyMFCRibbonButton>(static_cast<int>(id), CommandLabel(LocalizedString(id)));
+        std::make_unique<CMyMFCRibbonButton>(static_cast<int>(id), CommandLabel(FrameworkString(id)));
     button->SetImage(image);
     return button;
 }
 
 std::unique_ptr<CMyMFCRibbonButton> LabelledButton(unsigned id, unsigned label, int image) {
-    auto button = std::make_unique<CMyMFCRibbonButton>(static_cast<int>(id), LocalizedString(label));
+    auto button = std::make_unique<CMyMFCRibbonButton>(static_cast<int>(id), FrameworkString(label));
     button->SetImage(image);
     return button;
 }
@@ -47,23 +47,23 @@ void CMainFrame::BuildRibbon() {
     panelImages_.Load(IDB_PANEL_ICONS, 16);
     ribbonBar_.SetPanelImages(&panelImages_);
 
-    ribbonBar_.SetApplicationButton(IDB_APP_BUTTON, L"\nf", LocalizedString(IDS_FILE),
+    ribbonBar_.SetApplicationButton(IDB_APP_BUTTON, L"\nf", FrameworkString(IDS_FILE),
                                     kApplicationButtonSize);
     RibbonCategory* menu =
-        ribbonBar_.AddMainCategory(LocalizedString(IDS_FILE), IDB_APP_MENU_SMALL, IDB_APP_MENU_LARGE);
-    auto close = std::make_unique<CMyMFCRibbonButton>(ID_CLOSE_DOCUMENT, LocalizedString(IDS_MENU_CLOSE));
+        ribbonBar_.AddMainCategory(FrameworkString(IDS_FILE), IDB_APP_MENU_SMALL, IDB_APP_MENU_LARGE);
+    auto close = std::make_unique<CMyMFCRibbonButton>(ID_CLOSE_DOCUMENT, FrameworkString(IDS_MENU_CLOSE));
     close->SetImage(9);
     menu->AddElement(std::move(close));
     auto exit =
-        std::make_unique<CMyMFCRibbonMainPanelButton>(ID_EXIT_PROGRAM, LocalizedString(IDS_MENU_EXIT));
+        std::make_unique<CMyMFCRibbonMainPanelButton>(ID_EXIT_PROGRAM, FrameworkString(IDS_MENU_EXIT));
     exit->SetImage(15);
     menu->AddElement(std::move(exit));
 
     RibbonCategory* home =
-        ribbonBar_.AddCategory(LocalizedString(IDS_CATEGORY_HOME), IDB_CATEGORY_SMALL, IDB_CATEGORY_LARGE);
+        ribbonBar_.AddCategory(FrameworkString(IDS_CATEGORY_HOME), IDB_CATEGORY_SMALL, IDB_CATEGORY_LARGE);
     AddNavigatePanel(*home);
     AddNewPanel(*home);
-    RibbonPanel* favorites = home->AddPanel(LocalizedString(IDS_FAVORITES), kPanelFavoritesIcon);
+    RibbonPanel* favorites = home->AddPanel(FrameworkString(IDS_FAVORITES), kPanelFavoritesIcon);
     auto favoritesButton = LabelledButton(ID_FAVORITES, IDS_FAVORITES, 8);
     if (host_)
         favoritesButton->SetMenu(host_->FavoritesMenu(), false);
@@ -73,7 +73,7 @@ void CMainFrame::BuildRibbon() {
     AddOptionsCategory();
 
     ribbonToggleCategory_ = ribbonBar_.AddCategory(
-        LocalizedString(ribbonBar_.HideElements() ? IDS_SHOW_RIBBON : IDS_MINIMIZE_RIBBON),
+        FrameworkString(ribbonBar_.HideElements() ? IDS_SHOW_RIBBON : IDS_MINIMIZE_RIBBON),
         IDB_CATEGORY_SMALL, IDB_CATEGORY_LARGE);
     AddTabRowElements();
     ribbonBar_.SetQuickAccessCommands({ID_CLOSE_DOCUMENT});
@@ -81,7 +81,7 @@ void CMainFrame::BuildRibbon() {
 }
 
 void CMainFrame::AddNavigatePanel(RibbonCategory& home) {
-    RibbonPanel* navigate = home.AddPanel(LocalizedString(IDS_PANEL_NAVIGATE), kPanelNavigateIcon);
+    RibbonPanel* navigate = home.AddPanel(FrameworkString(IDS_PANEL_NAVIGATE), kPanelNavigateIcon);
     auto previous = LabelledButton(ID_NAV_PREVIOUS, IDS_PREVIOUS, 3);
     SetMenuFromResource(*previous, IDR_PREVIOUS_MENU, true);
     navigate->Add(std::move(previous));
@@ -98,7 +98,7 @@ void CMainFrame::AddNavigatePanel(RibbonCategory& home) {
 }
 
 void CMainFrame::AddNewPanel(RibbonCategory& home) {
-    RibbonPanel* newPanel = home.AddPanel(LocalizedString(IDS_PANEL_NEW), kPanelNewIcon);
+    RibbonPanel* newPanel = home.AddPanel(FrameworkString(IDS_PANEL_NEW), kPanelNewIcon);
     newPanel->Add(CommandButton(ID_NEW_IE55, 15));
     newPanel->Add(CommandButton(ID_NEW_IE6, 16));
     newPanel->Add(CommandButton(ID_NEW_IE7, 17));
@@ -108,14 +108,14 @@ void CMainFrame::AddNewPanel(RibbonCategory& home) {
     auto allVersions = CommandButton(ID_OPEN_ALL_VERSIONS, 19);
     Menu menu;
     if (menu.CreatePopup() &&
-        menu.AppendItem(ID_OPEN_ALL_VERSIONS, CommandLabel(LocalizedString(ID_OPEN_ALL_VERSIONS))) &&
-        menu.AppendItem(ID_CAPTURE_ALL_VERSIONS, CommandLabel(LocalizedString(ID_CAPTURE_ALL_VERSIONS))))
+        menu.AppendItem(ID_OPEN_ALL_VERSIONS, CommandLabel(FrameworkString(ID_OPEN_ALL_VERSIONS))) &&
+        menu.AppendItem(ID_CAPTURE_ALL_VERSIONS, CommandLabel(FrameworkString(ID_CAPTURE_ALL_VERSIONS))))
         allVersions->SetMenu(menu.Handle(), true);
     newPanel->Add(std::move(allVersions));
 }
 
 void CMainFrame::AddDevToolsCategory() {
-    RibbonCategory* tools = ribbonBar_.AddCategory(LocalizedString(IDS_CATEGORY_DEV_TOOLS),
+    RibbonCategory* tools = ribbonBar_.AddCategory(FrameworkString(IDS_CATEGORY_DEV_TOOLS),
                                                    IDB_CATEGORY_SMALL, IDB_CATEGORY_LARGE);
     RibbonPanel* fennimox = tools->AddPanel(L"Fennimox", kPanelPlainIcon);
     fennimox->Add(CommandButton(ID_TOGGLE_FENNIMOX, 21));
@@ -128,13 +128,13 @@ void CMainFrame::AddDevToolsCategory() {
 
 void CMainFrame::AddOptionsCategory() {
     RibbonCategory* options =
-        ribbonBar_.AddCategory(LocalizedString(IDS_CATEGORY_OPTIONS), IDB_CATEGORY_SMALL, IDB_CATEGORY_LARGE);
-    RibbonPanel* print = options->AddPanel(LocalizedString(IDS_PANEL_PRINT), kPanelPlainIcon);
+        ribbonBar_.AddCategory(FrameworkString(IDS_CATEGORY_OPTIONS), IDB_CATEGORY_SMALL, IDB_CATEGORY_LARGE);
+    RibbonPanel* print = options->AddPanel(FrameworkString(IDS_PANEL_PRINT), kPanelPlainIcon);
     print->Add(CommandButton(ID_PRINT_PREVIEW_PAGE, 14));
     print->Add(CommandButton(ID_PRINT_PAGE, 13));
-    RibbonPanel* internet = options->AddPanel(LocalizedString(IDS_INTERNET_OPTIONS), kPanelPlainIcon);
+    RibbonPanel* internet = options->AddPanel(FrameworkString(IDS_INTERNET_OPTIONS), kPanelPlainIcon);
     internet->Add(LabelledButton(ID_INTERNET_OPTIONS, IDS_INTERNET_OPTIONS, 11));
-    RibbonPanel* program = options->AddPanel(LocalizedString(IDS_PANEL_MOVALENT_OPTIONS), kPanelPlainIcon);
+    RibbonPanel* program = options->AddPanel(FrameworkString(IDS_PANEL_MOVALENT_OPTIONS), kPanelPlainIcon);
     program->Add(LabelledButton(ID_CONFIGURE, IDS_CONFIGURE_MOVALENT, 12));
     program->Add(LabelledButton(ID_ADD_ENGINE_FILES, IDS_ADD_ENGINE_FILES, 12));
     program->Add(LabelledButton(ID_SHOW_ABOUT, IDS_ABOUT, 9));
@@ -142,22 +142,22 @@ void CMainFrame::AddOptionsCategory() {
 }
 
 void CMainFrame::AddTabRowElements() {
-    const std::wstring searchLabel = LocalizedString(IDS_WEB_SEARCH);
+    const std::wstring searchLabel = FrameworkString(IDS_WEB_SEARCH);
     auto search = std::make_unique<CMFCRibbonGoogleSearch>(-1, true, kSearchBoxWidth, searchLabel);
     search->SetToolTipText(searchLabel);
     searchBox_ = search.get();
     ribbonBar_.AddToTabs(std::move(search));
 
-    auto style = std::make_unique<CMyMFCRibbonButton>(-1, LocalizedString(IDS_STYLE));
+    auto style = std::make_unique<CMyMFCRibbonButton>(-1, FrameworkString(IDS_STYLE));
     SetMenuFromResource(*style, IDR_STYLE_MENU, false);
     style->SetMenuOnRight(true);
-    style->SetToolTipText(LocalizedString(IDS_STYLE_TOOLTIP));
-    style->SetDescription(LocalizedString(IDS_STYLE_DESCRIPTION));
+    style->SetToolTipText(FrameworkString(IDS_STYLE_TOOLTIP));
+    style->SetDescription(FrameworkString(IDS_STYLE_DESCRIPTION));
     ribbonBar_.AddToTabs(std::move(style));
 
-    auto about = std::make_unique<CMyMFCRibbonButton>(ID_SHOW_ABOUT, LocalizedString(IDS_ABOUT));
+    auto about = std::make_unique<CMyMFCRibbonButton>(ID_SHOW_ABOUT, FrameworkString(IDS_ABOUT));
     about->SetOwnStrip(&panelImages_, 0);
-    about->SetToolTipText(LocalizedString(ID_SHOW_ABOUT));
+    about->SetToolTipText(FrameworkString(ID_SHOW_ABOUT));
     ribbonBar_.AddToTabs(std::move(about));
 }
 

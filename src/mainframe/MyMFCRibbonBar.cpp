@@ -1,6 +1,6 @@
 #include "mainframe/MyMFCRibbonBar.h"
 
-#include "app/LanguageTable.h"
+#include "framework/ResourceStrings.h"
 #include "mainframe/MainFrame.h"
 #include "resource.h"
 
@@ -29,7 +29,7 @@ void CMyMFCRibbonBar::OnHideElementsChanged() {
                 element->SetVisible(shown && !::IsRectEmpty(&element->Rect()));
     // The toggle tab says what its next click does, however the ribbon got where it is.
     if (RibbonCategory* toggle = frame_.RibbonToggleCategory())
-        toggle->SetName(LocalizedString(shown ? IDS_MINIMIZE_RIBBON : IDS_SHOW_RIBBON));
+        toggle->SetName(FrameworkString(shown ? IDS_MINIMIZE_RIBBON : IDS_SHOW_RIBBON));
 }
 
 } // namespace movalent

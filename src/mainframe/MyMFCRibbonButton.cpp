@@ -1,7 +1,7 @@
 #include "mainframe/MyMFCRibbonButton.h"
 
-#include "app/LanguageTable.h"
 #include "framework/Application.h"
+#include "framework/ResourceStrings.h"
 #include "framework/RibbonLayoutRules.h"
 #include "mainframe/MainFrame.h"
 #include "mainframe/RibbonStrings.h"
@@ -23,7 +23,7 @@ CMovalentView* ActiveTabView(CMainFrame& frame) {
 void UpdateCommandTooltip(RibbonElement& element) {
     if (!element.SendsCommand())
         return;
-    std::wstring text = LocalizedString(static_cast<unsigned>(element.Id()));
+    std::wstring text = FrameworkString(static_cast<unsigned>(element.Id()));
     if (text.empty())
         return;
     CommandTip tip = CommandTipFromString(text);
@@ -56,7 +56,7 @@ void CMyMFCRibbonButton::OnShowPopupMenu() {
         subItemLabelsDone_ = true;
         for (const auto& item : SubItems())
             if (item->SendsCommand())
-                if (std::wstring text = LocalizedString(static_cast<unsigned>(item->Id())); !text.empty())
+                if (std::wstring text = FrameworkString(static_cast<unsigned>(item->Id())); !text.empty())
                     item->SetText(text);
         if (Id() == ID_NAV_REFRESH && SubItems().size() > kRefreshSeparatorPosition)
             AddSubItem(std::make_unique<RibbonSeparator>(), static_cast<int>(kRefreshSeparatorPosition));

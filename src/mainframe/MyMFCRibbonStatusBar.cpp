@@ -1,6 +1,6 @@
 #include "mainframe/MyMFCRibbonStatusBar.h"
 
-#include "app/LanguageTable.h"
+#include "framework/ResourceStrings.h"
 #include "framework/StatusBarLayout.h"
 #include "resource.h"
 
@@ -29,7 +29,7 @@ void CMyMFCRibbonStatusBarCustomizeButton::OnClick(StatusBar& bar) const {
 }
 
 void CMyMFCRibbonStatusBar::BuildCustomizeButtons() {
-    title_ = LocalizedString(IDS_STATUS_BAR_CONFIGURATION);
+    title_ = FrameworkString(IDS_STATUS_BAR_CONFIGURATION);
     std::vector<bool> ordinary(OrdinaryCount(), false);
     std::vector<bool> extended(ExtendedCount(), false);
     for (const StatusBarMenuEntry& entry : StatusBarMenuEntries(ordinary, extended)) {

@@ -1,12 +1,12 @@
 // The developer-tools panel of a tab's container: created on first use, shown and hidden as a column left of
 // the page, and asked to show the page's source.
 #include "app/InternalMessages.h"
-#include "app/LanguageTable.h"
 #include "app/MakerAddresses.h"
 #include "app/VersionInfo.h"
 #include "engine/EngineLoader.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
+#include "framework/ResourceStrings.h"
 #include "framework/Shell.h"
 #include "resource.h"
 #include "tabs/DialogWBContainer.h"
@@ -20,7 +20,7 @@ namespace {
 
 // The panel is missing or unusable: the user may go and get the current one.
 void OfferPanelDownload(HWND owner, unsigned textId) {
-    if (ShowMessageBox(owner, LocalizedString(textId), MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+    if (ShowMessageBox(owner, FrameworkString(textId), MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
         ShellOpen(FennimoxDownloadPage());
 }
 
@@ -64,7 +64,7 @@ bool CDialogWBContainer::CreateFennimoxPanel() {
         // started.
         m_pPanel.reset();
         m_pPanelDockingWindow.reset();
-        ShowMessageBox(Handle(), LocalizedString(IDS_FENNIMOX_INIT_FAILED), MB_ICONERROR);
+        ShowMessageBox(Handle(), FrameworkString(IDS_FENNIMOX_INIT_FAILED), MB_ICONERROR);
         return false;
     }
 

@@ -5,8 +5,8 @@
 #include "tabs/AcceleratorPost.h"
 #include "tabs/TabHost.h"
 #include "framework/MessageBox.h"
+#include "framework/ResourceStrings.h"
 #include "resource.h"
-#include "app/LanguageTable.h"
 
 #include <ole2.h>
 
@@ -57,7 +57,7 @@ bool CIEThread::InitInstance() {
     SetThreadEngine(0, version_);
     // 2.
     if (FAILED(::OleInitialize(nullptr))) {
-        ShowMessageBox(nullptr, LocalizedString(IDS_OLE_INIT_FAILED), MB_OK | MB_ICONERROR);
+        ShowMessageBox(nullptr, FrameworkString(IDS_OLE_INIT_FAILED), MB_OK | MB_ICONERROR);
         return false;
     }
     oleInitialized_ = true;

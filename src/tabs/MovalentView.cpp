@@ -2,9 +2,9 @@
 
 #include "app/InternalMessages.h"
 #include "engine/EngineLoader.h"
-#include "app/LanguageTable.h"
 #include "framework/ChildFrame.h"
 #include "framework/MessageBox.h"
+#include "framework/ResourceStrings.h"
 #include "resource.h"
 #include "tabs/ContainerFontCache.h"
 #include "tabs/HeapStringPost.h"
@@ -162,7 +162,7 @@ void CMovalentView::OnNewWindow(WPARAM wParam, LPARAM lParam) {
 void CMovalentView::OnBrowserThreadEnded() {
     if (!thread_.EndedByItself())
         return;
-    ShowMessageBox(Handle(), LocalizedString(IDS_BROWSER_THREAD_ENDED), MB_OK | MB_ICONEXCLAMATION);
+    ShowMessageBox(Handle(), FrameworkString(IDS_BROWSER_THREAD_ENDED), MB_OK | MB_ICONEXCLAMATION);
     if (ChildFrame* frame = ParentFrame(); frame && frame->Handle())
         frame->Post(WM_CLOSE);
 }
