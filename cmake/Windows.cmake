@@ -41,8 +41,7 @@ add_compile_options("$<$<COMPILE_LANGUAGE:CXX>:SHELL:-include winsock2.h>")
 set(MOVALENT_SYSTEM_LIBS comctl32 usp10 ole32 oleaut32 uuid wininet version shlwapi shell32 advapi32 user32 gdi32 ws2_32 ntdll
     windowscodecs)
 
-add_library(movalent_core STATIC ${MOVALENT_PORTABLE_SOURCES} ${MOVALENT_WINDOWS_SOURCES})
-target_link_libraries(movalent_core PUBLIC ${MOVALENT_SYSTEM_LIBS})
+include(${CMAKE_CURRENT_LIST_DIR}/Layers.cmake)
 
 set(MOVALENT_BIN ${CMAKE_BINARY_DIR}/bin)
 add_executable(Movalent WIN32 ${MOVALENT_MAIN_SOURCES} res/movalent.rc)
