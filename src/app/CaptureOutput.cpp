@@ -9,6 +9,7 @@
 #include <objbase.h>
 
 #include <cstdio>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <cstring>
@@ -95,8 +96,14 @@ const Picture* BaselinePicture(const CaptureOptions& options, const std::vector<
 
 void PictureWriter::Run(Job& job) {
     const bool com = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-    if (!WritePng(job.path, *job.picture, &job.error) && job.error.empty())
-        job.error = L"cannot write " + job.path;
+    {
+        // One encoder at a time: Wine's PNG encoder is not safe to run on two threads at once. The writing still
+        // overlaps the loading of the other versions.
+        static std::mutex encoding;
+        const std::lock_guard<std::mutex> lock(encoding);
+        if (!WritePng(job.path, *job.picture, &job.error) && job.error.empty())
+            job.error = L"cannot write " + job.path;
+    }
     if (com)
         ::CoUninitialize();
 }
