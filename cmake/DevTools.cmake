@@ -1,6 +1,7 @@
 # The developer-tools panel: an in-process COM server beside the program, registered per user.
 add_library(MovalentDevTools SHARED ${MOVALENT_DEVTOOLS_SOURCES} ${MOVALENT_DEVTOOLS_PORTABLE_SOURCES})
 set_target_properties(MovalentDevTools PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${MOVALENT_BIN})
+set_property(TARGET MovalentDevTools PROPERTY INCLUDE_DIRECTORIES ${MOVALENT_LAYER_ROOT}/devtools)
 # The 32-bit build decorates the exports' names (DllGetClassObject@12); COM looks them up undecorated.
 target_link_options(MovalentDevTools PRIVATE -Wl,--kill-at)
 target_link_libraries(MovalentDevTools PRIVATE comctl32 ole32 oleaut32 uuid shlwapi advapi32 user32 gdi32)

@@ -1,7 +1,14 @@
-# The engine and the framework are libraries of their own that see only what they may use: each compiles against a
-# folder of links to the parts below it instead of src/, so a source of theirs that includes the application, the
-# tabs or the main frame fails to build. Everything above them is movalent_core.
+# One static library per layer, each compiled against a folder of links to what it may use instead of src/, so a
+# source that includes a layer above its own fails to build. From the bottom:
+#   framework                 the application framework over Win32/COM
+#   engine                    engine versions, per-thread selection, redirection (uses the framework)
+#   app                       the program's services: settings, language files, messages, version check, capture
+#   tabs                      tab documents, browser threads, views, containers (with the panel's interface)
+#   mainframe                 main frame, ribbon, status bar, favorites
+#   shell (movalent_core)     the composition root: the application object, options, start-up, capture runs
 set(MOVALENT_LAYER_ROOT ${CMAKE_BINARY_DIR}/layers)
+set(MOVALENT_RESOURCE_LINKS resource.h=res/resource.h framework_resource.h=res/framework_resource.h
+    version.h=res/version.h)
 
 # movalent_layer_view(<layer> <link>=<path below the source root>...): the folder the layer's sources see.
 function(movalent_layer_view layer)
@@ -18,34 +25,56 @@ endfunction()
 
 movalent_layer_view(framework framework=src/framework framework_resource.h=res/framework_resource.h)
 movalent_layer_view(engine engine=src/engine framework=src/framework)
+movalent_layer_view(app app=src/app engine=src/engine framework=src/framework ${MOVALENT_RESOURCE_LINKS})
+movalent_layer_view(tabs tabs=src/tabs devtools=src/devtools app=src/app engine=src/engine framework=src/framework
+                    ${MOVALENT_RESOURCE_LINKS})
+movalent_layer_view(mainframe mainframe=src/mainframe tabs=src/tabs devtools=src/devtools app=src/app
+                    engine=src/engine framework=src/framework ${MOVALENT_RESOURCE_LINKS})
+movalent_layer_view(shell shell=src/shell mainframe=src/mainframe tabs=src/tabs devtools=src/devtools app=src/app
+                    engine=src/engine framework=src/framework ${MOVALENT_RESOURCE_LINKS})
+# The developer-tools panel is a module of its own beside the program; it shares the app's language files.
+movalent_layer_view(devtools devtools=src/devtools app=src/app engine=src/engine framework=src/framework
+                    ${MOVALENT_RESOURCE_LINKS})
 
 set(MOVALENT_ALL_SOURCES ${MOVALENT_PORTABLE_SOURCES} ${MOVALENT_WINDOWS_SOURCES})
-set(MOVALENT_ENGINE_SOURCES ${MOVALENT_ALL_SOURCES})
-list(FILTER MOVALENT_ENGINE_SOURCES INCLUDE REGEX "^src/engine/")
-set(MOVALENT_FRAMEWORK_SOURCES ${MOVALENT_ALL_SOURCES})
-list(FILTER MOVALENT_FRAMEWORK_SOURCES INCLUDE REGEX "^src/framework/")
-set(MOVALENT_UPPER_SOURCES ${MOVALENT_ALL_SOURCES})
-list(FILTER MOVALENT_UPPER_SOURCES EXCLUDE REGEX "^src/(engine|framework)/")
+# movalent_layer(<layer> <target> <libraries below>...): the layer's sources as a library that sees its view.
+function(movalent_layer layer target)
+    set(sources ${MOVALENT_ALL_SOURCES})
+    list(FILTER sources INCLUDE REGEX "^src/${layer}/")
+    add_library(${target} STATIC ${sources})
+    set_property(TARGET ${target} PROPERTY INCLUDE_DIRECTORIES ${MOVALENT_LAYER_ROOT}/${layer})
+    target_link_libraries(${target} PUBLIC ${ARGN} ${MOVALENT_SYSTEM_LIBS})
+endfunction()
 
-add_library(movalent_framework STATIC ${MOVALENT_FRAMEWORK_SOURCES})
-set_property(TARGET movalent_framework PROPERTY INCLUDE_DIRECTORIES ${MOVALENT_LAYER_ROOT}/framework)
-target_link_libraries(movalent_framework PUBLIC ${MOVALENT_SYSTEM_LIBS})
-add_library(movalent_engine STATIC ${MOVALENT_ENGINE_SOURCES})
-set_property(TARGET movalent_engine PROPERTY INCLUDE_DIRECTORIES ${MOVALENT_LAYER_ROOT}/engine)
-target_link_libraries(movalent_engine PUBLIC movalent_framework ${MOVALENT_SYSTEM_LIBS})
-add_library(movalent_core STATIC ${MOVALENT_UPPER_SOURCES})
-target_link_libraries(movalent_core PUBLIC movalent_engine movalent_framework ${MOVALENT_SYSTEM_LIBS})
+movalent_layer(framework movalent_framework)
+movalent_layer(engine movalent_engine movalent_framework)
+movalent_layer(app movalent_app movalent_engine movalent_framework)
+movalent_layer(tabs movalent_tabs movalent_app movalent_engine movalent_framework)
+movalent_layer(mainframe movalent_mainframe movalent_tabs movalent_app movalent_engine movalent_framework)
+movalent_layer(shell movalent_core movalent_mainframe movalent_tabs movalent_app movalent_engine movalent_framework)
 
-# The check that the walls hold: in the framework's view its own header compiles and the application's does not.
+# The check that the walls hold: in each layer's view a header of its own compiles and one of the layer above
+# does not.
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
-foreach(probe OwnInclude UpwardInclude)
-    try_compile(MOVALENT_${probe}_COMPILES ${CMAKE_BINARY_DIR}/layering-check/${probe}
-                SOURCES ${CMAKE_SOURCE_DIR}/cmake/layering/${probe}.cpp
-                CMAKE_FLAGS "-DINCLUDE_DIRECTORIES=${MOVALENT_LAYER_ROOT}/framework")
+foreach(wall framework:framework/Picture.h:app/Settings.h app:app/Settings.h:tabs/TabHost.h
+             tabs:tabs/TabHost.h:mainframe/FrameHost.h mainframe:mainframe/FrameHost.h:shell/ProgramHost.h)
+    string(REPLACE ":" ";" parts ${wall})
+    list(GET parts 0 layer)
+    list(GET parts 1 own)
+    list(GET parts 2 above)
+    foreach(probe own above)
+        set(source ${CMAKE_BINARY_DIR}/layering-check/${layer}-${probe}.cpp)
+        unset(MOVALENT_${layer}_${probe}_COMPILES CACHE) # checked at every configure, not once
+        file(WRITE ${source} "#include <winsock2.h>\n#include \"${${probe}}\"\n")
+        try_compile(MOVALENT_${layer}_${probe}_COMPILES ${CMAKE_BINARY_DIR}/layering-check/${layer}-${probe}
+                    SOURCES ${source}
+                    CMAKE_FLAGS "-DINCLUDE_DIRECTORIES=${MOVALENT_LAYER_ROOT}/${layer}"
+                    COMPILE_DEFINITIONS -DUNICODE -D_UNICODE -DNOMINMAX -std=c++20)
+    endforeach()
+    if(NOT MOVALENT_${layer}_own_COMPILES)
+        message(FATAL_ERROR "The ${layer} layer's view does not compile its own header ${own}")
+    endif()
+    if(MOVALENT_${layer}_above_COMPILES)
+        message(FATAL_ERROR "A ${layer} source can include ${above}: the layers are not walled off")
+    endif()
 endforeach()
-if(NOT MOVALENT_OwnInclude_COMPILES)
-    message(FATAL_ERROR "The framework's view of the sources does not compile its own header")
-endif()
-if(MOVALENT_UpwardInclude_COMPILES)
-    message(FATAL_ERROR "A framework source can include the application: the layers are not walled off")
-endif()

@@ -72,21 +72,10 @@ set(MOVALENT_DEVTOOLS_SOURCES
 
 # Sources that need the Windows API.
 set(MOVALENT_WINDOWS_SOURCES
-    src/app/AboutDlg.cpp
-    src/app/CaptureHost.cpp
     src/app/CaptureLaunch.cpp
     src/app/CaptureOutput.cpp
-    src/app/CaptureRun.cpp
     src/app/ConsoleOutput.cpp
-    src/app/VersionNames.cpp
-    src/app/CustomizePropSheet.cpp
-    src/app/EngineImportFlow.cpp
-    src/app/OptionsAdvancedPageDlg.cpp
-    src/app/ProgramHost.cpp
-    src/app/OptionsGeneralPageDlg.cpp
-    src/app/OptionsLanguagePageDlg.cpp
     src/app/Localisation.cpp
-    src/app/MovalentApp.cpp
     src/app/RegistrySettingsStore.cpp
     src/app/VersionCheck.cpp
     src/app/VersionInfo.cpp
@@ -168,11 +157,22 @@ set(MOVALENT_WINDOWS_SOURCES
     src/tabs/DialogWBContainerCustomControlSite.cpp
     src/tabs/DialogWBContainerCustomOccManager.cpp
     src/tabs/DialogWBContainerPanel.cpp
+    src/shell/AboutDlg.cpp
+    src/shell/CaptureHost.cpp
+    src/shell/CaptureRun.cpp
+    src/shell/CustomizePropSheet.cpp
+    src/shell/EngineImportFlow.cpp
+    src/shell/MovalentApp.cpp
+    src/shell/OptionsAdvancedPageDlg.cpp
+    src/shell/OptionsGeneralPageDlg.cpp
+    src/shell/OptionsLanguagePageDlg.cpp
+    src/shell/ProgramHost.cpp
+    src/shell/VersionNames.cpp
 )
 
 # The program's entry point (kept out of the library the Wine tests link).
 set(MOVALENT_MAIN_SOURCES
-    src/app/WinMain.cpp
+    src/shell/WinMain.cpp
 )
 
 # Native GoogleTest programs, one per file.

@@ -1,10 +1,10 @@
-#include "app/AboutDlg.h"
+#include "shell/AboutDlg.h"
 
 #include "app/LanguageTable.h"
 #include "app/MakerAddresses.h"
 #include "app/TextFormat.h"
 #include "app/VersionInfo.h"
-#include "app/VersionNames.h"
+#include "shell/VersionNames.h"
 #include "engine/EngineFolderScan.h"
 #include "engine/EngineLoader.h"
 #include "framework/ModulePaths.h"

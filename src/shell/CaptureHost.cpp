@@ -1,4 +1,4 @@
-#include "app/CaptureHost.h"
+#include "shell/CaptureHost.h"
 
 #include "app/InternalMessages.h"
 #include "tabs/PagePicture.h"

@@ -1,4 +1,4 @@
-#include "app/CustomizePropSheet.h"
+#include "shell/CustomizePropSheet.h"
 
 #include "app/LanguageTable.h"
 #include "resource.h"

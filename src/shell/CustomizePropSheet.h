@@ -1,9 +1,9 @@
 #pragma once
 // The options sheet. Its pages apply and store every change the moment it is made, so the sheet has nothing
 // to confirm or undo: its only button is "Close".
-#include "app/OptionsAdvancedPageDlg.h"
-#include "app/OptionsGeneralPageDlg.h"
-#include "app/OptionsLanguagePageDlg.h"
+#include "shell/OptionsAdvancedPageDlg.h"
+#include "shell/OptionsGeneralPageDlg.h"
+#include "shell/OptionsLanguagePageDlg.h"
 #include "framework/PropertySheet.h"
 
 namespace movalent {

@@ -1,8 +1,8 @@
-#include "app/EngineImportFlow.h"
+#include "shell/EngineImportFlow.h"
 
 #include "app/LanguageTable.h"
 #include "app/TextFormat.h"
-#include "app/VersionNames.h"
+#include "shell/VersionNames.h"
 #include "engine/EngineFolderScan.h"
 #include "engine/EngineLoader.h"
 #include "framework/Handles.h"

@@ -2,7 +2,7 @@
 // The application object: start-up and exit, the process-wide settings, the application's commands, and the
 // operation that opens an address in a new tab of a given engine version.
 #include "app/CustomCommandLineInfo.h"
-#include "app/ProgramHost.h"
+#include "shell/ProgramHost.h"
 #include "app/RegistrySettingsStore.h"
 #include "app/Settings.h"
 #include "engine/IeVersion.h"

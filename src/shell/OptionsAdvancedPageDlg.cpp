@@ -1,7 +1,7 @@
-#include "app/OptionsAdvancedPageDlg.h"
+#include "shell/OptionsAdvancedPageDlg.h"
 
 #include "app/LanguageTable.h"
-#include "app/MovalentApp.h"
+#include "shell/MovalentApp.h"
 #include "engine/EngineLoader.h"
 #include "resource.h"
 

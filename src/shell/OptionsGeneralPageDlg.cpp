@@ -1,8 +1,8 @@
-#include "app/OptionsGeneralPageDlg.h"
+#include "shell/OptionsGeneralPageDlg.h"
 
 #include "app/LanguageTable.h"
 #include "app/MakerAddresses.h"
-#include "app/MovalentApp.h"
+#include "shell/MovalentApp.h"
 #include "app/OptionsChoices.h"
 #include "app/VersionInfo.h"
 #include "resource.h"

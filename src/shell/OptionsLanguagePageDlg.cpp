@@ -1,8 +1,8 @@
-#include "app/OptionsLanguagePageDlg.h"
+#include "shell/OptionsLanguagePageDlg.h"
 
 #include "app/LanguageTable.h"
 #include "app/Localisation.h"
-#include "app/MovalentApp.h"
+#include "shell/MovalentApp.h"
 #include "app/OptionsChoices.h"
 #include "framework/ModulePaths.h"
 #include "resource.h"

@@ -1,6 +1,6 @@
-#include "app/ProgramHost.h"
+#include "shell/ProgramHost.h"
 
-#include "app/MovalentApp.h"
+#include "shell/MovalentApp.h"
 #include "app/Settings.h"
 #include "framework/View.h"
 #include "framework/Window.h"

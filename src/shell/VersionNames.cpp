@@ -1,4 +1,4 @@
-#include "app/VersionNames.h"
+#include "shell/VersionNames.h"
 
 #include "app/LanguageTable.h"
 #include "framework/DocumentString.h"

@@ -1,4 +1,4 @@
-#include "app/MovalentApp.h"
+#include "shell/MovalentApp.h"
 
 #include <windows.h>
 

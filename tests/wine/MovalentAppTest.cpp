@@ -1,11 +1,11 @@
 // The application's start-up, its tabs and commands, and the main frame's messages, as the program runs them.
 #include "FrameworkTestSupport.h"
-#include "app/AboutDlg.h"
+#include "shell/AboutDlg.h"
 #include "app/InternalMessages.h"
 #include "framework/QueryMessages.h"
 #include "app/Localisation.h"
 #include "app/MakerAddresses.h"
-#include "app/MovalentApp.h"
+#include "shell/MovalentApp.h"
 #include "app/TextFormat.h"
 #include "app/VersionInfo.h"
 #include "engine/EngineLoader.h"
