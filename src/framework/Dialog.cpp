@@ -217,8 +217,21 @@ void Dialog::SetItemText(int id, const std::wstring& text) {
     ::SetDlgItemTextW(Handle(), id, text.c_str());
 }
 
+Dialog::~Dialog() = default;
+
+ControlContainer& Dialog::Controls() {
+    if (!controls_)
+        controls_ = std::make_unique<ControlContainer>(*this);
+    return *controls_;
+}
+
+void Dialog::OnDestroyed() {
+    if (controls_)
+        controls_->DestroyAll();
+}
+
 bool Dialog::PreTranslateMessage(MSG& msg) {
-    if (Window::PreTranslateMessage(msg))
+    if (controls_ && controls_->PreTranslateMessage(msg))
         return true;
     if (modal_ || !Handle() || msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST)
         return false;

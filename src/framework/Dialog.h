@@ -4,11 +4,13 @@
 #include "framework/Window.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace movalent {
 
+class ControlContainer;
 class Dialog;
 
 // One direction of one UpdateData call.
@@ -42,6 +44,7 @@ public:
     explicit Dialog(UINT templateId);
     // An in-memory template, which must outlive every use of the dialog.
     explicit Dialog(const DLGTEMPLATE* indirectTemplate);
+    ~Dialog() override;
 
     // Runs modally; the owner defaults to the application's main window. Returns what EndDialog was given, or
     // -1 when the dialog cannot be made.
@@ -58,8 +61,14 @@ public:
     std::wstring ItemText(int id) const;
     void SetItemText(int id, const std::wstring& text);
 
-    // Modeless dialogs take their keyboard navigation (tab, arrows, default button) here.
+    // Keys inside a hosted ActiveX control go to that control first; modeless dialogs take their keyboard
+    // navigation (tab, arrows, default button) here.
     bool PreTranslateMessage(MSG& msg) override;
+
+    // The ActiveX controls hosted in this dialog (made on first use); they are closed when the dialog is
+    // destroyed.
+    ControlContainer& Controls();
+    ControlContainer* ControlsIfAny() const { return controls_.get(); }
 
     // The link, edit box and combo box classes dialog templates may name are registered once before the first
     // dialog is made.
@@ -74,6 +83,9 @@ protected:
     virtual bool OnNotify(const NMHDR& header, LRESULT& result);
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Hosted controls are closed while their windows still exist: children go after their parent's
+    // WM_DESTROY.
+    void OnDestroyed() override;
     // In a dialog procedure the default processing is the dialog manager's, after the procedure returns.
     LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -104,6 +116,7 @@ private:
     std::vector<std::uint32_t> templateStorage_;
     std::vector<TemplateControl> templateControls_;
     size_t templateItemCount_ = 0;
+    std::unique_ptr<ControlContainer> controls_;
 };
 
 } // namespace movalent

@@ -15,7 +15,7 @@ OleControl::~OleControl() {
         Unsubclass();
 }
 
-bool OleControl::CreateControl(REFCLSID clsid, DWORD style, const RECT& rect, Window& parent, UINT id) {
+bool OleControl::CreateControl(REFCLSID clsid, DWORD style, const RECT& rect, Dialog& parent, UINT id) {
     if (site_ || !parent.Handle())
         return false;
     OleControlSite* site = parent.Controls().CreateControl(clsid, static_cast<int>(id), rect, style);

@@ -18,7 +18,7 @@ public:
     ~OleControl() override;
 
     // Creates the control of the class in parent's control container, at rect (parent's client coordinates).
-    bool CreateControl(REFCLSID clsid, DWORD style, const RECT& rect, Window& parent, UINT id);
+    bool CreateControl(REFCLSID clsid, DWORD style, const RECT& rect, Dialog& parent, UINT id);
     // Takes a control that already has a site in container (one a dialog template named) and stands for its
     // window.
     bool AttachSite(ControlContainer& container, OleControlSite* site);

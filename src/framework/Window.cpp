@@ -1,6 +1,5 @@
 #include "framework/Window.h"
 
-#include "framework/ControlContainer.h"
 
 #include <utility>
 
@@ -124,16 +123,6 @@ bool Window::DestroyWindow() {
     return hwnd_ && ::DestroyWindow(hwnd_);
 }
 
-bool Window::PreTranslateMessage(MSG& msg) {
-    return controls_ && controls_->PreTranslateMessage(msg);
-}
-
-ControlContainer& Window::Controls() {
-    if (!controls_)
-        controls_ = std::make_unique<ControlContainer>(*this);
-    return *controls_;
-}
-
 LRESULT Window::Send(UINT message, WPARAM wParam, LPARAM lParam) const {
     return ::SendMessageW(hwnd_, message, wParam, lParam);
 }
@@ -211,10 +200,8 @@ LRESULT Window::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool* destr
     if (!destroyed) {
         current_ = saved;
         destroyedFlag_ = outerFlag;
-        // Hosted controls are closed while their windows still exist: children go after their parent's
-        // WM_DESTROY.
-        if (message == WM_DESTROY && controls_)
-            controls_->DestroyAll();
+        if (message == WM_DESTROY)
+            OnDestroyed();
         if (message == WM_NCDESTROY) {
             Detach();
             PostNcDestroy(); // may delete this, which raises outerFlag

@@ -9,12 +9,10 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
 
 namespace movalent {
 
-class ControlContainer;
 
 class Window : public CommandTarget {
 public:
@@ -44,14 +42,8 @@ public:
     virtual bool DestroyWindow();
 
     // Offered every message of the thread's loop whose target lies at or below this window, before it is
-    // translated and dispatched; true when the message was consumed. Keys inside a hosted ActiveX control go
-    // to that control first.
-    virtual bool PreTranslateMessage(MSG& msg);
-
-    // The ActiveX controls hosted in this window (made on first use); they are closed when the window is
-    // destroyed.
-    ControlContainer& Controls();
-    ControlContainer* ControlsIfAny() const { return controls_.get(); }
+    // translated and dispatched; true when the message was consumed.
+    virtual bool PreTranslateMessage(MSG&) { return false; }
 
     // An owner-drawn control draws itself: its dialog hands WM_DRAWITEM back to it. True when it drew.
     virtual bool DrawItem(const DRAWITEMSTRUCT&) { return false; }
@@ -74,6 +66,8 @@ protected:
     virtual bool OnCommandMessage(WPARAM wParam, LPARAM lParam);
     virtual bool OnControlNotify(int id, int code, HWND control);
 
+    // After WM_DESTROY went through WindowProc, while the child windows still exist.
+    virtual void OnDestroyed() {}
     // The window is gone; classes whose objects live only as long as their window delete themselves here.
     virtual void PostNcDestroy() {}
 
@@ -100,7 +94,6 @@ private:
     WNDPROC superProc_ = nullptr;
     CurrentMessage current_;
     bool* destroyedFlag_ = nullptr; // set while a message is being handled
-    std::unique_ptr<ControlContainer> controls_;
 };
 
 } // namespace movalent

@@ -38,7 +38,7 @@ VARIANT Long(long value) {
 const CLSID CExplorer1::kClassId = {
     0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
 
-bool CExplorer1::Create(DWORD style, const RECT& rect, Window& parent, UINT id) {
+bool CExplorer1::Create(DWORD style, const RECT& rect, Dialog& parent, UINT id) {
     return CreateControl(kClassId, style, rect, parent, id);
 }
 

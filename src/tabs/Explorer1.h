@@ -12,7 +12,7 @@ public:
     // {8856F961-340A-11D0-A96B-00C04FD705A2}
     static const CLSID kClassId;
 
-    bool Create(DWORD style, const RECT& rect, Window& parent, UINT id);
+    bool Create(DWORD style, const RECT& rect, Dialog& parent, UINT id);
 
     HRESULT GoBack();
     HRESULT GoForward();

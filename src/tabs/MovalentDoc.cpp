@@ -1,5 +1,6 @@
 #include "tabs/MovalentDoc.h"
 
+#include "tabs/BrowserThreadLink.h"
 #include "tabs/TabHost.h"
 
 #include <ole2.h>
@@ -7,20 +8,14 @@
 namespace movalent {
 
 CMovalentDoc::~CMovalentDoc() {
-    if (browserStream_) {
-        IDispatch* browser = nullptr;
-        if (SUCCEEDED(::CoGetInterfaceAndReleaseStream(browserStream_, IID_IDispatch,
-                                                       reinterpret_cast<void**>(&browser))) &&
-            browser)
-            browser->Release();
-        browserStream_ = nullptr;
-    }
+    if (browserStream_)
+        ReleaseBrowserStream(browserStream_.detach());
 }
 
 bool CMovalentDoc::AdoptBrowserStream(IStream* stream) {
     if (!stream || browserStream_)
         return false;
-    browserStream_ = stream;
+    browserStream_ = ComPtr<IStream>::Attach(stream);
     return true;
 }
 

@@ -17,7 +17,7 @@ class TabHost;
 class CMovalentDoc : public Document {
 public:
     CMovalentDoc() = default;
-    // Releases the browser stream still held (unmarshalling it releases the stream) and closes the event.
+    // Releases the browser stream still held with its marshalled reference, and closes the event.
     ~CMovalentDoc() override;
 
     int EngineVersion() const { return engineVersion_; }
@@ -31,7 +31,7 @@ public:
     // true when this one was taken over (the document owns it then); false when the document already holds one,
     // and the caller keeps it.
     bool AdoptBrowserStream(IStream* stream);
-    IStream* BrowserStream() const { return browserStream_; }
+    IStream* BrowserStream() const { return browserStream_.get(); }
 
     // The program around the tab; set by the template that makes the document.
     void SetHost(const TabHost* host) { host_ = host; }
@@ -50,7 +50,7 @@ private:
     const TabHost* host_ = nullptr;
     std::wstring startUrl_;
     UniqueHandle browserReady_;
-    IStream* browserStream_ = nullptr;
+    ComPtr<IStream> browserStream_;
 };
 
 class CIE55Doc : public CMovalentDoc {
