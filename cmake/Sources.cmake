@@ -20,9 +20,11 @@ set(MOVALENT_PORTABLE_SOURCES
     src/engine/ThreadVersionMap.cpp
     src/engine/intercept/InstructionCopier.cpp
     src/engine/intercept/InstructionCopier64.cpp
+    src/framework/AccessibleRules.cpp
     src/framework/CommandTarget.cpp
     src/framework/DialogTemplate.cpp
     src/framework/DocumentString.cpp
+    src/framework/HighContrastColours.cpp
     src/framework/RibbonLayoutRules.cpp
     src/framework/StatusBarLayout.cpp
     src/framework/TabLayout.cpp
@@ -89,6 +91,8 @@ set(MOVALENT_WINDOWS_SOURCES
     src/engine/intercept/CodeMemory.cpp
     src/engine/intercept/HookTransaction.cpp
     src/engine/intercept/TrampolineRegion.cpp
+    src/framework/AccessibleHost.cpp
+    src/framework/AccessibleObject.cpp
     src/framework/Application.cpp
     src/framework/Automation.cpp
     src/framework/ChildFrame.cpp
@@ -115,20 +119,25 @@ set(MOVALENT_WINDOWS_SOURCES
     src/framework/Shell.cpp
     src/framework/StatusBar.cpp
     src/framework/StatusBarElements.cpp
+    src/framework/StatusBarAccessible.cpp
     src/framework/ImageStrip.cpp
+    src/framework/HighContrast.cpp
     src/framework/RibbonBar.cpp
     src/framework/RibbonBarLayout.cpp
     src/framework/RibbonBarMenus.cpp
     src/framework/RibbonBarPaint.cpp
+    src/framework/RibbonAccessible.cpp
     src/framework/RibbonCategory.cpp
     src/framework/RibbonComboBox.cpp
     src/framework/RibbonElement.cpp
     src/framework/TabRow.cpp
+    src/framework/TabRowAccessible.cpp
     src/framework/TabbedMainFrame.cpp
     src/framework/UiThread.cpp
     src/framework/UiThreadMessageWindow.cpp
     src/framework/View.cpp
     src/framework/Window.cpp
+    src/framework/WindowDpi.cpp
     src/framework/WindowsDialog.cpp
     src/mainframe/MainFrame.cpp
     src/mainframe/DialogOpenAll.cpp
@@ -199,8 +208,11 @@ set(MOVALENT_NATIVE_TESTS
     tests/unit/CommandRoutingTest.cpp
     tests/unit/FrameRulesTest.cpp
     tests/unit/TabLayoutTest.cpp
+    tests/unit/AccessibleRulesTest.cpp
     tests/unit/StatusBarLayoutTest.cpp
     tests/unit/RibbonRulesTest.cpp
+    tests/unit/DpiScaleTest.cpp
+    tests/unit/HighContrastColoursTest.cpp
     tests/unit/WindowExternalMapsTest.cpp
     tests/unit/TabRulesTest.cpp
     tests/unit/OptionsChoicesTest.cpp
@@ -254,6 +266,7 @@ set(MOVALENT_E2E_TESTS
     tests/e2e/DevToolsPanelEndToEndTest.cpp
     tests/e2e/EngineImportEndToEndTest.cpp
     tests/e2e/CaptureEndToEndTest.cpp
+    tests/e2e/AccessibilityEndToEndTest.cpp
 )
 
 # End-to-end tests with pictures of the program, under a virtual screen.

@@ -38,7 +38,7 @@ target_link_libraries(movalent_gtest INTERFACE gtest gtest_main)
 # appear after the names that shadow it.
 add_compile_options("$<$<COMPILE_LANGUAGE:CXX>:SHELL:-include winsock2.h>")
 
-set(MOVALENT_SYSTEM_LIBS comctl32 usp10 ole32 oleaut32 uuid wininet version shlwapi shell32 advapi32 user32 gdi32 ws2_32 ntdll
+set(MOVALENT_SYSTEM_LIBS comctl32 usp10 ole32 oleaut32 uuid oleacc wininet version shlwapi shell32 advapi32 user32 gdi32 ws2_32 ntdll
     windowscodecs)
 
 include(${CMAKE_CURRENT_LIST_DIR}/Layers.cmake)

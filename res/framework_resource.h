@@ -22,4 +22,20 @@
 /* The ribbon's tab row context menu. */
 #define IDS_RIBBON_MINIMIZE 30510
 
+/* What screen readers hear of the drawn windows: names of containers and
+ * default actions. */
+#define IDS_ACC_RIBBON 30520
+#define IDS_ACC_QUICK_ACCESS 30521
+#define IDS_ACC_RIBBON_TABS 30522
+#define IDS_ACC_DOCUMENT_TABS 30523
+#define IDS_ACC_CLOSE_TAB 30524
+#define IDS_ACC_TAB_LIST 30525
+#define IDS_ACC_STATUS_BAR 30526
+#define IDS_ACC_ZOOM_OUT 30527
+#define IDS_ACC_ZOOM_IN 30528
+#define IDS_ACC_PRESS 30529
+#define IDS_ACC_OPEN 30530
+#define IDS_ACC_SWITCH 30531
+#define IDS_ACC_CLOSE 30532
+
 #endif /* MOVALENT_FRAMEWORK_RESOURCE_H */

@@ -52,6 +52,19 @@
 #define IDB_PANEL_ICONS                 113  /* 16x16, 47 images */
 #define IDB_APP_MENU_LARGE              114  /* 32x32 */
 #define IDB_APP_MENU_SMALL              115  /* 16x16 */
+/* The same strips drawn for 150 % and 200 % scaling: each picture 1.5 and 2 times as large. */
+#define IDB_CATEGORY_SMALL_150          181
+#define IDB_CATEGORY_SMALL_200          182
+#define IDB_CATEGORY_LARGE_150          183
+#define IDB_CATEGORY_LARGE_200          184
+#define IDB_APP_BUTTON_150              185
+#define IDB_APP_BUTTON_200              186
+#define IDB_PANEL_ICONS_150             187
+#define IDB_PANEL_ICONS_200             188
+#define IDB_APP_MENU_LARGE_150          189
+#define IDB_APP_MENU_LARGE_200          190
+#define IDB_APP_MENU_SMALL_150          191
+#define IDB_APP_MENU_SMALL_200          192
 #define IDB_MENU_IMAGES                 179
 #define IDB_MENU_IMAGES_HC              180  /* 24-bit variant for high-colour icons */
 #define IDB_PANEL_CLOSE                 4010 /* three frames: normal, pushed, hovered */
@@ -228,6 +241,19 @@
 #define IDS_SHOW_RIBBON                 152
 #define IDS_MINIMIZE_RIBBON             153
 #define IDS_RIBBON_MINIMIZE_MENU        30510 /* the ribbon's own context menu item */
+#define IDS_ACC_RIBBON                  30520 /* screen readers: the framework's own */
+#define IDS_ACC_QUICK_ACCESS            30521 /* screen readers: the framework's own */
+#define IDS_ACC_RIBBON_TABS             30522 /* screen readers: the framework's own */
+#define IDS_ACC_DOCUMENT_TABS           30523 /* screen readers: the framework's own */
+#define IDS_ACC_CLOSE_TAB               30524 /* screen readers: the framework's own */
+#define IDS_ACC_TAB_LIST                30525 /* screen readers: the framework's own */
+#define IDS_ACC_STATUS_BAR              30526 /* screen readers: the framework's own */
+#define IDS_ACC_ZOOM_OUT                30527 /* screen readers: the framework's own */
+#define IDS_ACC_ZOOM_IN                 30528 /* screen readers: the framework's own */
+#define IDS_ACC_PRESS                   30529 /* screen readers: the framework's own */
+#define IDS_ACC_OPEN                    30530 /* screen readers: the framework's own */
+#define IDS_ACC_SWITCH                  30531 /* screen readers: the framework's own */
+#define IDS_ACC_CLOSE                   30532 /* screen readers: the framework's own */
 #define IDS_STATUS_INFO                 154
 #define IDS_CATEGORY_DEV_TOOLS          159
 #define IDS_FENNIMOX_INIT_FAILED        160

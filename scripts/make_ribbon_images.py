@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Draws the ribbon's image strips into res/ribbon/: the application button, the category and application menu
-buttons at 16 and 32 pixels, and the panel icons.
+buttons at 16 and 32 pixels, and the panel icons; each also at 150 % and 200 % of that size for scaled displays.
 
 Every file is a 32-bit bottom-up BMP with straight (not premultiplied) alpha whose images sit side by side in one
 horizontal strip. The pictures are described as shapes in a 16 x 16 design grid and rasterised at each size with
@@ -743,13 +743,23 @@ APPLICATION_MENU = {9: close_page, 15: exit_door}
 PANEL = {0: program_mark, 28: favourites_star, 29: arrow_pair, 30: new_page}
 
 # (file name, image size, image count, pictures by index). The comments give the bitmap resource ids.
+DESIGN_STRIPS = [
+    ("app_button", 32, 1, {0: program_mark}),  # 112
+    ("category_small", 16, 26, CATEGORY),  # 110
+    ("category_large", 32, 26, CATEGORY),  # 111
+    ("appmenu_small", 16, 16, APPLICATION_MENU),  # 115
+    ("appmenu_large", 32, 16, APPLICATION_MENU),  # 114
+    ("panel_images", 16, 47, PANEL),  # 113
+]
+
+# Every strip at 100 %, and for displays scaled by 150 % and 200 % (the program picks the nearest and never
+# stretches a picture by a fraction): "name.bmp", "name_150.bmp", "name_200.bmp".
+SCALES = [("", 2), ("_150", 3), ("_200", 4)]  # suffix, size in halves of the design size
+
 STRIPS = [
-    ("app_button.bmp", 32, 1, {0: program_mark}),  # 112
-    ("category_small.bmp", 16, 26, CATEGORY),  # 110
-    ("category_large.bmp", 32, 26, CATEGORY),  # 111
-    ("appmenu_small.bmp", 16, 16, APPLICATION_MENU),  # 115
-    ("appmenu_large.bmp", 32, 16, APPLICATION_MENU),  # 114
-    ("panel_images.bmp", 16, 47, PANEL),  # 113
+    (f"{name}{suffix}.bmp", size * halves // 2, count, pictures)
+    for name, size, count, pictures in DESIGN_STRIPS
+    for suffix, halves in SCALES
 ]
 
 

@@ -77,6 +77,12 @@ struct MemoryDcTraits {
     static bool IsValid(Type h) { return h != nullptr; }
     static void Close(Type h) { ::DeleteDC(h); }
 };
+struct IconTraits {
+    using Type = HICON;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::DestroyIcon(h); }
+};
 struct BstrTraits {
     using Type = BSTR;
     static Type Invalid() { return nullptr; }
@@ -90,6 +96,8 @@ using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueInternet = UniqueResource<InternetTraits>;
 using UniqueGdiObject = UniqueResource<GdiTraits>;
 using UniqueBstr = UniqueResource<BstrTraits>;
+// An icon the program made (CreateIcon..., CopyImage), not a shared one.
+using UniqueIcon = UniqueResource<IconTraits>;
 // A DC of CreateCompatibleDC.
 using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
 

@@ -1,5 +1,6 @@
 #include "framework/ImageStrip.h"
 
+#include "framework/DpiScale.h"
 #include "framework/Window.h"
 
 #include <cstring>
@@ -63,6 +64,14 @@ bool ImageStrip::Load(UINT resourceId, int imageSize) {
     return Loaded();
 }
 
+bool ImageStrip::LoadForDpi(const ScaledImages& images, int designSide, int dpi) {
+    const UINT ids[] = {images.at100, images.at150, images.at200};
+    for (int step = ImageStepForDpi(dpi); step >= 0; --step)
+        if (ids[step] && Load(ids[step], ImageSideForStep(designSide, step)))
+            return true;
+    return false;
+}
+
 void ImageStrip::Draw(HDC dc, int index, int x, int y, bool enabled, int side) const {
     if (!Loaded() || index < 0 || index >= Count())
         return;
@@ -71,7 +80,7 @@ void ImageStrip::Draw(HDC dc, int index, int x, int y, bool enabled, int side) c
         return;
     ScopedSelection strip(memory.get(), (enabled ? colour_ : grey_).get());
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    const int drawn = side > 0 ? side : size_;
+    const int drawn = side > 0 && side < size_ ? side : size_;
     ::GdiAlphaBlend(dc, x, y, drawn, drawn, memory.get(), index * size_, 0, size_, size_, blend);
 }
 

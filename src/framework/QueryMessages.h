@@ -10,6 +10,9 @@ namespace movalent {
 // radio mark. Commands themselves are driven by posting WM_COMMAND to the main window; tab captions are the
 // window texts of the MDI children.
 inline constexpr const wchar_t* kQueryCommandStateMessageName = L"Movalent.QueryCommandState";
+// Sent to the main window from outside: wParam a pixel density. The window takes it as WM_DPICHANGED would
+// bring it, keeping its rectangle (a message from another process cannot carry the suggested one).
+inline constexpr const wchar_t* kChangeDpiMessageName = L"Movalent.ChangeDpi";
 // Sent to the ribbon window from outside (tests, automation), asking what the ribbon shows. wParam: the
 // question in the low word, its argument in the high word (a command id, or an index); lParam: for questions
 // answered with text, the window that receives the text: the ribbon sends it a WM_COPYDATA whose dwData is

@@ -5,6 +5,7 @@
 #include "framework/ResourceStrings.h"
 #include "framework/RibbonMetrics.h"
 #include "framework/TabbedMainFrame.h"
+#include "framework/WindowDpi.h"
 #include "framework_resource.h"
 
 #include <commctrl.h>
@@ -28,14 +29,6 @@ UINT QueryRibbonMessage() {
 }
 #endif
 
-UniqueGdiObject MakeRibbonFont() {
-    NONCLIENTMETRICSW metrics = {};
-    metrics.cbSize = sizeof(metrics);
-    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-        return UniqueGdiObject(::CreateFontIndirectW(&metrics.lfMessageFont));
-    return UniqueGdiObject();
-}
-
 POINT Middle(const RECT& rect) {
     return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
@@ -49,7 +42,7 @@ LRESULT PackPoint(const RECT& rect) {
 
 } // namespace
 
-RibbonBar::RibbonBar() : font_(MakeRibbonFont()) {}
+RibbonBar::RibbonBar() : font_(MakeMessageFont(kDesignDpi)) {}
 
 RibbonBar::~RibbonBar() {
     // The elements outlive the window's last messages.
@@ -60,6 +53,7 @@ RibbonBar::~RibbonBar() {
 bool RibbonBar::CreateBar(HWND parent, UINT id) {
     if (!RegisterWindowClass(kRibbonClass, CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW), nullptr))
         return false;
+    SetDpi(DpiOfWindow(parent));
     RECT rect = {0, 0, 0, Height()};
     if (!Create(0, kRibbonClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, rect, parent,
                 id))
@@ -68,13 +62,38 @@ bool RibbonBar::CreateBar(HWND parent, UINT id) {
         WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, ResourceInstance(), nullptr);
     if (tooltips_)
-        ::SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, 320);
+        ::SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, metrics_.Px(320));
     appButton_.SetOwner(this, nullptr, nullptr);
     return true;
 }
 
 int RibbonBar::Height() const {
-    return ribbon::kTabRowHeight + (hideElements_ ? 0 : ribbon::kPanelAreaHeight);
+    return metrics_.tabRowHeight + (hideElements_ ? 0 : metrics_.panelAreaHeight);
+}
+
+void RibbonBar::SetDpi(int dpi) {
+    metrics_ = ribbon::MetricsForDpi(dpi);
+    // The edit windows take the new font before the old one goes.
+    UniqueGdiObject font = MakeMessageFont(dpi);
+    for (const auto& element : tabElements_)
+        if (HWND edit = element->Window())
+            ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+    font_ = std::move(font);
+    const ribbon::Metrics design;
+    appImage_.LoadForDpi(appImages_, design.largeImage, dpi);
+    panelStrip_.LoadForDpi(panelImages_, design.smallImage, dpi);
+    if (main_)
+        main_->LoadImages(dpi);
+    for (const auto& category : categories_)
+        category->LoadImages(dpi);
+    if (tooltips_)
+        ::SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, metrics_.Px(320));
+    RecalcLayout();
+}
+
+void RibbonBar::SetPanelImages(const ScaledImages& images) {
+    panelImages_ = images;
+    panelStrip_.LoadForDpi(images, ribbon::Metrics().smallImage, Dpi());
 }
 
 void RibbonBar::Place(RECT& area) {
@@ -82,26 +101,29 @@ void RibbonBar::Place(RECT& area) {
     area.top = rect.bottom;
     // A minimized ribbon showing a category keeps covering what lies below it.
     if (peeking_)
-        rect.bottom = rect.top + ribbon::kTabRowHeight + ribbon::kPanelAreaHeight;
+        rect.bottom = rect.top + metrics_.tabRowHeight + metrics_.panelAreaHeight;
     MoveTo(rect, true);
     RecalcLayout();
 }
 
-void RibbonBar::SetApplicationButton(UINT imageId, const std::wstring& text, const std::wstring& toolTip,
-                                     SIZE size) {
-    appImage_.Load(imageId);
+void RibbonBar::SetApplicationButton(const ScaledImages& images, const std::wstring& text,
+                                     const std::wstring& toolTip, SIZE size) {
+    appImages_ = images;
+    appImage_.LoadForDpi(images, ribbon::Metrics().largeImage, Dpi());
     appButton_.SetText(text);
     appButton_.SetToolTipText(toolTip);
     appButton_.SetOwnStrip(&appImage_, 0);
     appSize_ = size;
 }
 
-RibbonCategory* RibbonBar::AddMainCategory(const std::wstring& name, UINT smallImages, UINT largeImages) {
+RibbonCategory* RibbonBar::AddMainCategory(const std::wstring& name, const ScaledImages& smallImages,
+                                           const ScaledImages& largeImages) {
     main_ = std::make_unique<RibbonCategory>(*this, name, smallImages, largeImages);
     return main_.get();
 }
 
-RibbonCategory* RibbonBar::AddCategory(const std::wstring& name, UINT smallImages, UINT largeImages) {
+RibbonCategory* RibbonBar::AddCategory(const std::wstring& name, const ScaledImages& smallImages,
+                                       const ScaledImages& largeImages) {
     categories_.push_back(std::make_unique<RibbonCategory>(*this, name, smallImages, largeImages));
     if (!active_)
         active_ = categories_.back().get();
@@ -117,6 +139,7 @@ void RibbonBar::SetActiveCategory(RibbonCategory* category) {
         return;
     active_ = category;
     RecalcLayout();
+    accessible_.NotifyElement(EVENT_OBJECT_SELECTION, &category->Tab());
 }
 
 RibbonElement* RibbonBar::AddToTabs(std::unique_ptr<RibbonElement> element) {
@@ -211,17 +234,20 @@ RibbonElement* RibbonBar::FindById(int id) const {
     return find(quickAccess_);
 }
 
-void RibbonBar::OnElementChanged(RibbonElement&) {
+void RibbonBar::OnElementChanged(RibbonElement& element) {
     if (Handle())
         RecalcLayout();
+    accessible_.NotifyElement(EVENT_OBJECT_NAMECHANGE, &element);
 }
 
 void RibbonBar::UpdateCommandUi(CommandTarget& router) {
     auto update = [&](RibbonElement& element) {
         if (!element.SendsCommand())
             return;
-        if (element.SetState(router.RouteCommandState(static_cast<unsigned>(element.Id()))))
+        if (element.SetState(router.RouteCommandState(static_cast<unsigned>(element.Id())))) {
             InvalidateElement(element);
+            accessible_.NotifyElement(EVENT_OBJECT_STATECHANGE, &element);
+        }
     };
     for (RibbonElement* element : ShownElements())
         update(*element);
@@ -252,13 +278,13 @@ bool RibbonBar::PreTranslateMessage(MSG& msg) {
 
 // Mouse.
 
-RECT RibbonBar::ArrowPart(const RibbonElement& element) {
+RECT RibbonBar::ArrowPart(const RibbonElement& element) const {
     // A large button's label carries its arrow; a small element's arrow is its right end.
     RECT rect = element.Rect();
-    if (rect.bottom - rect.top > ribbon::kTabRowElementHeight)
-        rect.top += ribbon::kArrowPartTop;
+    if (rect.bottom - rect.top > metrics_.tabRowElementHeight)
+        rect.top += metrics_.arrowPartTop;
     else
-        rect.left = rect.right - ribbon::kComboArrowWidth;
+        rect.left = rect.right - metrics_.comboArrowWidth;
     return rect;
 }
 
@@ -271,7 +297,7 @@ void RibbonBar::OnLButtonDown(POINT point) {
     const bool doubleClick = doubleClick_;
     RibbonElement* element = HitTest(point);
     if (!element) {
-        if (peeking_ && point.y >= ribbon::kTabRowHeight)
+        if (peeking_ && point.y >= metrics_.tabRowHeight)
             return;
         EndPeek();
         return;
@@ -401,6 +427,7 @@ void RibbonBar::EnterKeyboardMode(RibbonElement* start) {
     focused_ = start ? start : order.front();
     ::SetFocus(Handle());
     ::InvalidateRect(Handle(), nullptr, FALSE);
+    accessible_.NotifyElement(EVENT_OBJECT_FOCUS, focused_);
 }
 
 void RibbonBar::LeaveKeyboardMode(bool restoreFocus) {
@@ -431,6 +458,7 @@ void RibbonBar::OnKeyDown(UINT key) {
         index = forward ? (index + 1) % order.size() : (index + order.size() - 1) % order.size();
         focused_ = order[index];
         ::InvalidateRect(Handle(), nullptr, FALSE);
+        accessible_.NotifyElement(EVENT_OBJECT_FOCUS, focused_);
         break;
     }
     case VK_RETURN:
@@ -487,7 +515,7 @@ void RibbonBar::BeginPeek() {
     ::GetWindowRect(Handle(), &rect);
     ::MapWindowPoints(nullptr, ::GetParent(Handle()), reinterpret_cast<POINT*>(&rect), 2);
     ::SetWindowPos(Handle(), HWND_TOP, rect.left, rect.top, rect.right - rect.left,
-                   ribbon::kTabRowHeight + ribbon::kPanelAreaHeight, 0);
+                   metrics_.tabRowHeight + metrics_.panelAreaHeight, 0);
     RecalcLayout();
     ::SetTimer(Handle(), kPeekTimer, kPeekInterval, nullptr);
 }
@@ -639,6 +667,8 @@ LRESULT RibbonBar::OnNotify(const NMHDR& header) {
 }
 
 LRESULT RibbonBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT answer = 0; accessible_.OnMessage(Handle(), message, wParam, lParam, answer))
+        return answer;
 #if defined(MOVALENT_TEST_HOOKS)
     if (message == QueryRibbonMessage())
         return OnQuery(wParam, lParam);
@@ -682,12 +712,12 @@ LRESULT RibbonBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CONTEXTMENU: {
         POINT screen = point;
         if (screen.x == -1 && screen.y == -1) {
-            screen = {0, ribbon::kTabRowHeight};
+            screen = {0, metrics_.tabRowHeight};
             ::ClientToScreen(Handle(), &screen);
         }
         POINT client = screen;
         ::ScreenToClient(Handle(), &client);
-        if (client.y < ribbon::kTabRowHeight)
+        if (client.y < metrics_.tabRowHeight)
             OnShowContextMenu(screen);
         return 0;
     }

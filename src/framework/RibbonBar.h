@@ -15,9 +15,11 @@
 // command routing; enabled and checked states come back through UpdateCommandUi.
 #include "framework/CommandTarget.h"
 #include "framework/ImageStrip.h"
+#include "framework/RibbonAccessible.h"
 #include "framework/RibbonCategory.h"
 #include "framework/RibbonColours.h"
 #include "framework/RibbonComboBox.h"
+#include "framework/RibbonMetrics.h"
 #include "framework/Window.h"
 
 #include <memory>
@@ -33,19 +35,27 @@ public:
 
     bool CreateBar(HWND parent, UINT id);
     int Height() const;
+    // The pixel density the bar is drawn at: its measures, font and pictures follow it. Taken from the parent
+    // when the bar is made; the frame hands a new one over when the window moves to another display.
+    void SetDpi(int dpi);
+    int Dpi() const { return metrics_.dpi; }
+    const ribbon::Metrics& Measures() const { return metrics_; }
     // Docks the bar at the top of area and takes its height off it.
     void Place(RECT& area);
     void RecalcLayout();
 
-    // The application button: its picture (a 32-bit bitmap resource), text ("\nk" gives key tip k) and
-    // tooltip.
-    void SetApplicationButton(UINT imageId, const std::wstring& text, const std::wstring& toolTip, SIZE size);
+    // The application button: its picture (32-bit bitmap resources), text ("\nk" gives key tip k),
+    // tooltip and size at 96 dots per inch.
+    void SetApplicationButton(const ScaledImages& images, const std::wstring& text, const std::wstring& toolTip,
+                              SIZE size);
     RibbonElement& ApplicationButton() { return appButton_; }
     // The application menu's category; its elements are the menu's commands.
-    RibbonCategory* AddMainCategory(const std::wstring& name, UINT smallImages, UINT largeImages);
+    RibbonCategory* AddMainCategory(const std::wstring& name, const ScaledImages& smallImages,
+                                    const ScaledImages& largeImages);
     RibbonCategory* MainCategory() const { return main_.get(); }
 
-    RibbonCategory* AddCategory(const std::wstring& name, UINT smallImages, UINT largeImages);
+    RibbonCategory* AddCategory(const std::wstring& name, const ScaledImages& smallImages,
+                                const ScaledImages& largeImages);
     size_t CategoryCount() const { return categories_.size(); }
     RibbonCategory* Category(size_t index) const;
     RibbonCategory* ActiveCategory() const { return active_; }
@@ -60,7 +70,8 @@ public:
     void SetQuickAccessCommands(const std::vector<int>& ids);
     const std::vector<std::unique_ptr<RibbonElement>>& QuickAccess() const { return quickAccess_; }
     // The images collapsed panels show.
-    void SetPanelImages(const ImageStrip* images) { panelImages_ = images; }
+    void SetPanelImages(const ScaledImages& images);
+    const ImageStrip& PanelImages() const { return panelStrip_; }
 
     void SetColours(const RibbonColours& colours);
     const RibbonColours& Colours() const { return colours_; }
@@ -107,7 +118,8 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    struct Metrics;
+    // Screen readers' objects read the bar's elements and layout and act through its own input paths.
+    friend class RibbonAccessible;
 
     // Layout (RibbonBarLayout.cpp).
     void LayoutTabRow(HDC dc, int width);
@@ -124,7 +136,8 @@ private:
     void PaintPanels(HDC dc) const;
     void PaintLargeButton(HDC dc, const RibbonElement& element, const ImageStrip* strip, int image) const;
     void PaintTabElement(HDC dc, const RibbonElement& element) const;
-    void PaintButtonFace(HDC dc, const RECT& rect, const RibbonElement& element) const;
+    // True when it drew the pressed (or checked) face, whose labels take the pressed text colour.
+    bool PaintButtonFace(HDC dc, const RECT& rect, const RibbonElement& element) const;
     void PaintApplicationButton(HDC dc) const;
 
     // Input.
@@ -133,7 +146,7 @@ private:
     void OnKeyDown(UINT key);
     void Execute(RibbonElement& element);
     void Activate(RibbonElement& element, bool openDropDown);
-    static RECT ArrowPart(const RibbonElement& element);
+    RECT ArrowPart(const RibbonElement& element) const;
     bool InArrowPart(const RibbonElement& element, POINT point) const;
     // The framework's own minimizing and restoring (a double click on a tab, the context menu).
     void ToggleHideElements();
@@ -158,15 +171,18 @@ private:
 
     RibbonElement appButton_{0, L""};
     ImageStrip appImage_;
-    SIZE appSize_ = {45, 45};
+    ScaledImages appImages_;
+    SIZE appSize_ = {45, 45}; // at 96 dots per inch
     std::unique_ptr<RibbonCategory> main_;
     std::vector<std::unique_ptr<RibbonCategory>> categories_;
     std::vector<std::unique_ptr<RibbonElement>> tabElements_;
     std::vector<std::unique_ptr<RibbonElement>> quickAccess_;
     RibbonCategory* active_ = nullptr;
-    const ImageStrip* panelImages_ = nullptr;
+    ScaledImages panelImages_;
+    ImageStrip panelStrip_;
     RibbonColours colours_;
     UniqueGdiObject font_;
+    ribbon::Metrics metrics_;
     bool hideElements_ = false;
     bool peeking_ = false;
     bool doubleClick_ = false;
@@ -183,6 +199,9 @@ private:
     std::vector<RibbonElement*> tipElements_;
     std::wstring tipText_; // what the tooltip shows now; it reads the text after the notification returns
     std::vector<std::wstring> openMenuItems_; // what the open (or last) popup menu shows, for inspection
+    AccessibleHost accessible_{[this](const std::shared_ptr<AccessibleLink>& link) {
+        return MakeRibbonAccessible(*this, link);
+    }};
 };
 
 } // namespace movalent

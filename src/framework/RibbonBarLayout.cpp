@@ -18,11 +18,10 @@ int TextWidth(HDC dc, const std::wstring& text) {
     return size.cx;
 }
 
-constexpr int kArrowRoom = 10;
-
 } // namespace
 
 int RibbonBar::LargeButtonWidth(HDC dc, const RibbonElement& element) const {
+    const ribbon::Metrics& m = metrics_;
     auto measure = [dc](const std::wstring& text) { return TextWidth(dc, text); };
     std::vector<std::wstring> lines = SplitLabel(element.Text(), measure);
     int width = 0;
@@ -30,20 +29,21 @@ int RibbonBar::LargeButtonWidth(HDC dc, const RibbonElement& element) const {
         int line = measure(lines[i]);
         // The drop-down arrow follows the last line.
         if (i + 1 == lines.size() && element.GetDropDown() != RibbonElement::DropDown::None)
-            line += kArrowRoom;
+            line += m.arrowRoom;
         width = std::max(width, line);
     }
-    return std::max(ribbon::kLargeButtonMin, width + 2 * ribbon::kButtonPadding);
+    return std::max(m.largeButtonMin, width + 2 * m.buttonPadding);
 }
 
 int RibbonBar::TabElementWidth(HDC dc, const RibbonElement& element) const {
+    const ribbon::Metrics& m = metrics_;
     if (auto* box = dynamic_cast<const RibbonComboBox*>(&element))
-        return box->Width() + ribbon::kComboArrowWidth + 2;
-    int width = 2 * ribbon::kButtonPadding + TextWidth(dc, element.Text());
+        return m.Px(box->Width()) + m.comboArrowWidth + m.Px(2);
+    int width = 2 * m.buttonPadding + TextWidth(dc, element.Text());
     if (element.Image() >= 0)
-        width += ribbon::kSmallImage + (element.Text().empty() ? 0 : ribbon::kButtonPadding);
+        width += m.smallImage + (element.Text().empty() ? 0 : m.buttonPadding);
     if (element.GetDropDown() != RibbonElement::DropDown::None)
-        width += kArrowRoom;
+        width += m.arrowRoom;
     return width;
 }
 
@@ -65,40 +65,41 @@ void RibbonBar::RecalcLayout() {
 }
 
 void RibbonBar::LayoutTabRow(HDC dc, int width) {
-    using namespace ribbon;
+    const ribbon::Metrics& m = metrics_;
     const bool panelsShown = !hideElements_ || peeking_;
     if (panelsShown)
-        appButton_.Place({kAppButtonLeft, 1, kAppButtonLeft + appSize_.cx, 1 + appSize_.cy}, true);
-    else
-        appButton_.Place({(kAppButtonColumn - kMinimizedAppButton) / 2, 2,
-                          (kAppButtonColumn + kMinimizedAppButton) / 2, 2 + kMinimizedAppButton},
+        appButton_.Place({m.appButtonLeft, m.Px(1), m.appButtonLeft + m.Px(appSize_.cx), m.Px(1 + appSize_.cy)},
                          true);
-    int x = kAppButtonColumn;
+    else
+        appButton_.Place({(m.appButtonColumn - m.minimizedAppButton) / 2, m.Px(2),
+                          (m.appButtonColumn + m.minimizedAppButton) / 2, m.Px(2) + m.minimizedAppButton},
+                         true);
+    int x = m.appButtonColumn;
     for (auto& button : quickAccess_) {
-        const int top = (kTabRowHeight - kQuickAccessSize) / 2;
-        button->Place({x, top, x + kQuickAccessSize, top + kQuickAccessSize}, true);
-        x += kQuickAccessSize + 2;
+        const int top = (m.tabRowHeight - m.quickAccessSize) / 2;
+        button->Place({x, top, x + m.quickAccessSize, top + m.quickAccessSize}, true);
+        x += m.quickAccessSize + m.Px(2);
     }
-    x += 8;
+    x += m.Px(8);
     for (auto& category : categories_) {
-        const int tabWidth = TextWidth(dc, category->Name()) + 2 * kTabPadding;
-        category->Tab().Place({x, kTabRowHeight - kTabHeight, x + tabWidth, kTabRowHeight}, true);
-        x += tabWidth + 2;
+        const int tabWidth = TextWidth(dc, category->Name()) + 2 * m.tabPadding;
+        category->Tab().Place({x, m.tabRowHeight - m.tabHeight, x + tabWidth, m.tabRowHeight}, true);
+        x += tabWidth + m.Px(2);
     }
     const int tabsEnd = x;
-    int right = width - 4;
+    int right = width - m.Px(4);
     for (auto it = tabElements_.rbegin(); it != tabElements_.rend(); ++it) {
         RibbonElement& element = **it;
         const int elementWidth = TabElementWidth(dc, element);
-        const int top = (kTabRowHeight - kTabRowElementHeight) / 2;
-        RECT rect = {right - elementWidth, top, right, top + kTabRowElementHeight};
+        const int top = (m.tabRowHeight - m.tabRowElementHeight) / 2;
+        RECT rect = {right - elementWidth, top, right, top + m.tabRowElementHeight};
         // Elements that would cover the tabs give way.
         const bool fits = rect.left >= tabsEnd && element.Visible();
         if (auto* box = dynamic_cast<RibbonComboBox*>(&element)) {
             element.SetRect(rect);
             if (HWND edit = box->Window()) {
-                RECT editRect = {rect.left + 3, rect.top + 3, rect.right - kComboArrowWidth - 1,
-                                 rect.bottom - 3};
+                RECT editRect = {rect.left + m.Px(3), rect.top + m.Px(3), rect.right - m.comboArrowWidth - 1,
+                                 rect.bottom - m.Px(3)};
                 ::MoveWindow(edit, editRect.left, editRect.top, editRect.right - editRect.left,
                              editRect.bottom - editRect.top, TRUE);
                 ::ShowWindow(edit, fits ? SW_SHOWNA : SW_HIDE);
@@ -108,12 +109,12 @@ void RibbonBar::LayoutTabRow(HDC dc, int width) {
         }
         if (!fits)
             element.SetRect({});
-        right = rect.left - 4;
+        right = rect.left - m.Px(4);
     }
 }
 
 void RibbonBar::LayoutPanels(HDC dc, int width) {
-    using namespace ribbon;
+    const ribbon::Metrics& m = metrics_;
     for (auto& category : categories_)
         for (auto& panel : category->Panels()) {
             panel->SetRect({});
@@ -122,38 +123,40 @@ void RibbonBar::LayoutPanels(HDC dc, int width) {
                 element->Place({}, false);
         }
     const bool panelsShown = !hideElements_ || peeking_;
-    panelArea_ = panelsShown ? RECT{0, kTabRowHeight, width, kTabRowHeight + kPanelAreaHeight} : RECT{};
+    panelArea_ = panelsShown ? RECT{0, m.tabRowHeight, width, m.tabRowHeight + m.panelAreaHeight} : RECT{};
     if (!panelsShown || !active_)
         return;
-    const int top = kTabRowHeight + kPanelMargin;
-    const int bottom = kTabRowHeight + kPanelAreaHeight - kPanelMargin;
+    const int top = m.tabRowHeight + m.panelMargin;
+    const int bottom = m.tabRowHeight + m.panelAreaHeight - m.panelMargin;
     std::vector<int> widths;
     for (auto& panel : active_->Panels()) {
-        int content = kPanelMargin;
+        int content = m.panelMargin;
         for (auto& element : panel->Elements())
             content += LargeButtonWidth(dc, *element) + 1;
-        widths.push_back(std::max(content + kPanelMargin, TextWidth(dc, panel->Name()) + 16));
+        widths.push_back(std::max(content + m.panelMargin, TextWidth(dc, panel->Name()) + m.Px(16)));
     }
     std::vector<bool> collapsed =
-        CollapsePanels(widths, kCollapsedPanelWidth, kPanelMargin, width - kAppButtonColumn - kPanelMargin);
-    int x = kAppButtonColumn;
+        CollapsePanels(widths, m.collapsedPanelWidth, m.panelMargin, width - m.appButtonColumn - m.panelMargin);
+    int x = m.appButtonColumn;
     for (size_t i = 0; i < active_->Panels().size(); ++i) {
         RibbonPanel& panel = *active_->Panels()[i];
         panel.SetCollapsed(collapsed[i]);
-        const int panelWidth = collapsed[i] ? kCollapsedPanelWidth : widths[i];
+        const int panelWidth = collapsed[i] ? m.collapsedPanelWidth : widths[i];
         panel.SetRect({x, top, x + panelWidth, bottom});
         if (collapsed[i]) {
-            panel.CollapsedButton().SetRect({x + 2, top + 2, x + panelWidth - 2, bottom - kPanelCaption});
+            panel.CollapsedButton().SetRect(
+                {x + m.Px(2), top + m.Px(2), x + panelWidth - m.Px(2), bottom - m.panelCaption});
         } else {
-            int buttonX = x + kPanelMargin;
+            int buttonX = x + m.panelMargin;
             for (auto& element : panel.Elements()) {
                 const int buttonWidth = LargeButtonWidth(dc, *element);
-                element->Place({buttonX, top + 2, buttonX + buttonWidth, bottom - kPanelCaption - 1}, true);
+                element->Place({buttonX, top + m.Px(2), buttonX + buttonWidth, bottom - m.panelCaption - 1},
+                               true);
                 element->SetVisible(true);
                 buttonX += buttonWidth + 1;
             }
         }
-        x += panelWidth + kPanelMargin;
+        x += panelWidth + m.panelMargin;
     }
 }
 

@@ -47,11 +47,25 @@ void Frame(HDC dc, const RECT& rect, std::uint32_t colour, int round) {
     ::DeleteObject(pen);
 }
 
-void Arrow(HDC dc, int x, int y, std::uint32_t colour) {
-    // A small downward triangle, five pixels wide.
-    for (int row = 0; row < 3; ++row)
-        for (int column = row; column < 5 - row; ++column)
+// A small downward triangle, rows high and 2 * rows - 1 pixels wide (three and five at 96 dots per inch).
+int ArrowRows(const ribbon::Metrics& m) {
+    return m.Px(3);
+}
+
+int ArrowWidth(const ribbon::Metrics& m) {
+    return 2 * ArrowRows(m) - 1;
+}
+
+void Arrow(HDC dc, int x, int y, std::uint32_t colour, const ribbon::Metrics& m) {
+    const int rows = ArrowRows(m), width = ArrowWidth(m);
+    for (int row = 0; row < rows; ++row)
+        for (int column = row; column < width - row; ++column)
             ::SetPixelV(dc, x + column, y + row, Colour(colour));
+}
+
+// A label's or arrow's colour on a button: the scheme's own on a pressed face, where it has one.
+std::uint32_t OnFace(const RibbonColours& colours, bool pressedFace, std::uint32_t colour) {
+    return pressedFace && colours.pressedText ? *colours.pressedText : colour;
 }
 
 void DrawLabel(HDC dc, const std::wstring& text, RECT rect, UINT format, std::uint32_t colour,
@@ -78,23 +92,24 @@ void RibbonBar::Paint(HDC target) const {
     ::BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
 }
 
-void RibbonBar::PaintButtonFace(HDC dc, const RECT& rect, const RibbonElement& element) const {
+bool RibbonBar::PaintButtonFace(HDC dc, const RECT& rect, const RibbonElement& element) const {
     const bool pressed = &element == pressed_ || &element == dropped_;
     const bool checked = element.State().checked || element.State().radio;
     const bool hot = &element == hot_ && (element.State().enabled || !element.SendsCommand());
     if (pressed || checked) {
         Gradient(dc, rect, colours_.pressedTop, colours_.pressedBottom, colours_.gradients);
-        Frame(dc, rect, colours_.pressedBorder, 4);
+        Frame(dc, rect, colours_.pressedBorder, metrics_.Px(4));
     } else if (hot) {
         Gradient(dc, rect, colours_.hotTop, colours_.hotBottom, colours_.gradients);
-        Frame(dc, rect, colours_.hotBorder, 4);
+        Frame(dc, rect, colours_.hotBorder, metrics_.Px(4));
     }
     if (&element == focused_) {
         RECT focus = rect;
-        ::InflateRect(&focus, -2, -2);
+        ::InflateRect(&focus, -metrics_.Px(2), -metrics_.Px(2));
         ::SetTextColor(dc, Colour(colours_.buttonText));
         ::DrawFocusRect(dc, &focus);
     }
+    return pressed || checked;
 }
 
 void RibbonBar::PaintTabRow(HDC dc) const {
@@ -105,17 +120,19 @@ void RibbonBar::PaintTabRow(HDC dc) const {
         if (selected) {
             RECT fill = {rect.left + 1, rect.top + 1, rect.right - 1, rect.bottom + 1};
             Gradient(dc, fill, colours_.activeTabTop, colours_.activeTabBottom, colours_.gradients);
-            Frame(dc, {rect.left, rect.top, rect.right, rect.bottom + 4}, colours_.border, 5);
+            Frame(dc, {rect.left, rect.top, rect.right, rect.bottom + metrics_.Px(4)}, colours_.border,
+                  metrics_.Px(5));
             RECT seam = {rect.left + 1, rect.bottom - 1, rect.right - 1, rect.bottom + 2};
             Gradient(dc, seam, colours_.activeTabBottom, colours_.activeTabBottom, false);
         } else if (&tab == hot_) {
             RECT fill = {rect.left + 1, rect.top + 1, rect.right - 1, rect.bottom};
             Gradient(dc, fill, colours_.hotTab, colours_.tabRowBottom, colours_.gradients);
-            Frame(dc, {rect.left, rect.top, rect.right, rect.bottom + 4}, colours_.border, 5);
+            Frame(dc, {rect.left, rect.top, rect.right, rect.bottom + metrics_.Px(4)}, colours_.border,
+                  metrics_.Px(5));
         }
         if (&tab == focused_) {
             RECT focus = rect;
-            ::InflateRect(&focus, -3, -3);
+            ::InflateRect(&focus, -metrics_.Px(3), -metrics_.Px(3));
             ::DrawFocusRect(dc, &focus);
         }
         DrawLabel(dc, category->Name(), rect, DT_CENTER | DT_VCENTER,
@@ -125,9 +142,8 @@ void RibbonBar::PaintTabRow(HDC dc) const {
         PaintButtonFace(dc, button->Rect(), *button);
         const RECT& rect = button->Rect();
         if (const ImageStrip* strip = StripOf(*button, false))
-            strip->Draw(dc, button->Image(), rect.left + (rect.right - rect.left - ribbon::kSmallImage) / 2,
-                        rect.top + (rect.bottom - rect.top - ribbon::kSmallImage) / 2,
-                        button->State().enabled, ribbon::kSmallImage);
+            strip->Draw(dc, button->Image(), rect.left + (rect.right - rect.left - strip->ImageSize()) / 2,
+                        rect.top + (rect.bottom - rect.top - strip->ImageSize()) / 2, button->State().enabled);
     }
     for (const auto& element : tabElements_)
         if (!::IsRectEmpty(&element->Rect()))
@@ -141,35 +157,38 @@ void RibbonBar::PaintTabElement(HDC dc, const RibbonElement& element) const {
         ::FillRect(dc, &rect, white);
         ::DeleteObject(white);
         Frame(dc, rect, &element == hot_ ? colours_.hotBorder : colours_.editBorder, 0);
-        RECT arrow = {rect.right - ribbon::kComboArrowWidth, rect.top + 1, rect.right - 1, rect.bottom - 1};
+        RECT arrow = {rect.right - metrics_.comboArrowWidth, rect.top + 1, rect.right - 1, rect.bottom - 1};
         if (&element == hot_ || &element == focused_)
             Gradient(dc, arrow, colours_.hotTop, colours_.hotBottom, colours_.gradients);
-        Arrow(dc, arrow.left + (arrow.right - arrow.left - 5) / 2,
-              arrow.top + (arrow.bottom - arrow.top - 3) / 2, colours_.buttonText);
+        Arrow(dc, arrow.left + (arrow.right - arrow.left - ArrowWidth(metrics_)) / 2,
+              arrow.top + (arrow.bottom - arrow.top - ArrowRows(metrics_)) / 2, colours_.buttonText, metrics_);
         if (&element == focused_) {
             RECT focus = rect;
             ::InflateRect(&focus, -1, -1);
             ::DrawFocusRect(dc, &focus);
         }
         if (!box->Window())
-            DrawLabel(dc, element.Text(), {rect.left + 4, rect.top, arrow.left, rect.bottom},
+            DrawLabel(dc, element.Text(), {rect.left + metrics_.Px(4), rect.top, arrow.left, rect.bottom},
                       DT_LEFT | DT_VCENTER, colours_.disabledText, false);
         return;
     }
-    PaintButtonFace(dc, rect, element);
-    int x = rect.left + ribbon::kButtonPadding;
+    const bool pressedFace = PaintButtonFace(dc, rect, element);
+    int x = rect.left + metrics_.buttonPadding;
     const bool enabled = element.State().enabled || !element.SendsCommand();
+    const std::uint32_t text =
+        OnFace(colours_, pressedFace, enabled ? colours_.tabText : colours_.disabledText);
     if (element.Image() >= 0) {
         if (const ImageStrip* strip = StripOf(element, false))
-            strip->Draw(dc, element.Image(), x, rect.top + (rect.bottom - rect.top - ribbon::kSmallImage) / 2,
-                        enabled, ribbon::kSmallImage);
-        x += ribbon::kSmallImage + ribbon::kButtonPadding;
+            strip->Draw(dc, element.Image(), x, rect.top + (rect.bottom - rect.top - strip->ImageSize()) / 2,
+                        enabled);
+        x += metrics_.smallImage + metrics_.buttonPadding;
     }
     const bool arrow = element.GetDropDown() != RibbonElement::DropDown::None;
-    DrawLabel(dc, element.Text(), {x, rect.top, rect.right - (arrow ? 10 : 0), rect.bottom},
-              DT_LEFT | DT_VCENTER, enabled ? colours_.tabText : colours_.disabledText, focused_ != nullptr);
+    DrawLabel(dc, element.Text(), {x, rect.top, rect.right - (arrow ? metrics_.arrowRoom : 0), rect.bottom},
+              DT_LEFT | DT_VCENTER, text, focused_ != nullptr);
     if (arrow)
-        Arrow(dc, rect.right - 10, rect.top + (rect.bottom - rect.top) / 2 - 1, colours_.tabText);
+        Arrow(dc, rect.right - metrics_.arrowRoom, rect.top + (rect.bottom - rect.top) / 2 - metrics_.Px(1),
+              OnFace(colours_, pressedFace, colours_.tabText), metrics_);
 }
 
 void RibbonBar::PaintPanels(HDC dc) const {
@@ -186,23 +205,25 @@ void RibbonBar::PaintPanels(HDC dc) const {
             continue;
         Gradient(dc, {rect.left + 1, rect.top + 1, rect.right - 1, rect.bottom - 1}, colours_.panelTop,
                  colours_.panelBottom, colours_.gradients);
-        RECT caption = {rect.left + 1, rect.bottom - ribbon::kPanelCaption, rect.right - 1, rect.bottom - 1};
+        RECT caption = {rect.left + 1, rect.bottom - metrics_.panelCaption, rect.right - 1, rect.bottom - 1};
         Gradient(dc, caption, colours_.panelCaption, colours_.panelCaption, false);
-        Frame(dc, rect, colours_.border, 5);
+        Frame(dc, rect, colours_.border, metrics_.Px(5));
         DrawLabel(dc, panel->Name(), caption, DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS,
                   colours_.panelCaptionText, false);
         if (panel->Collapsed()) {
             RibbonElement& button = const_cast<RibbonPanel&>(*panel).CollapsedButton();
             RECT face = button.Rect();
-            PaintButtonFace(dc, face, button);
+            const std::uint32_t text =
+                OnFace(colours_, PaintButtonFace(dc, face, button), colours_.buttonText);
+            const ribbon::Metrics& m = metrics_;
             const int middle = (face.left + face.right) / 2;
-            RECT frame = {middle - 17, face.top + 6, middle + 17, face.top + 40};
-            Frame(dc, frame, colours_.border, 6);
-            if (panelImages_)
-                panelImages_->Draw(dc, panel->Icon(), middle - 8, face.top + 15, true, ribbon::kSmallImage);
-            DrawLabel(dc, panel->Name(), {face.left, face.top + 42, face.right, face.top + 58},
-                      DT_CENTER | DT_TOP | DT_END_ELLIPSIS, colours_.buttonText, false);
-            Arrow(dc, middle - 2, face.top + 61, colours_.buttonText);
+            RECT frame = {middle - m.Px(17), face.top + m.Px(6), middle + m.Px(17), face.top + m.Px(40)};
+            Frame(dc, frame, colours_.border, m.Px(6));
+            const int side = panelStrip_.ImageSize();
+            panelStrip_.Draw(dc, panel->Icon(), middle - side / 2, (frame.top + frame.bottom - side) / 2, true);
+            DrawLabel(dc, panel->Name(), {face.left, face.top + m.Px(42), face.right, face.top + m.Px(58)},
+                      DT_CENTER | DT_TOP | DT_END_ELLIPSIS, text, false);
+            Arrow(dc, middle - ArrowWidth(m) / 2, face.top + m.Px(61), text, m);
             continue;
         }
         for (const auto& element : panel->Elements())
@@ -215,18 +236,18 @@ void RibbonBar::PaintLargeButton(HDC dc, const RibbonElement& element, const Ima
     const RECT& rect = element.Rect();
     if (::IsRectEmpty(&rect) || !element.Visible())
         return;
-    PaintButtonFace(dc, rect, element);
+    const bool pressedFace = PaintButtonFace(dc, rect, element);
     if (element.GetDropDown() == RibbonElement::DropDown::Split &&
         (&element == hot_ || &element == dropped_)) {
         // The split between the command part and the arrow part.
-        RECT line = {rect.left + 2, rect.top + ribbon::kArrowPartTop, rect.right - 2,
-                     rect.top + ribbon::kArrowPartTop + 1};
+        RECT line = {rect.left + metrics_.Px(2), rect.top + metrics_.arrowPartTop, rect.right - metrics_.Px(2),
+                     rect.top + metrics_.arrowPartTop + 1};
         Gradient(dc, line, colours_.hotBorder, colours_.hotBorder, false);
     }
     const bool enabled = element.State().enabled || !element.SendsCommand();
     const int middle = (rect.left + rect.right) / 2;
     if (strip)
-        strip->Draw(dc, image, middle - ribbon::kLargeImage / 2, rect.top + 4, enabled, ribbon::kLargeImage);
+        strip->Draw(dc, image, middle - strip->ImageSize() / 2, rect.top + metrics_.Px(4), enabled);
     auto measure = [dc](const std::wstring& text) {
         SIZE size = {};
         ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
@@ -238,16 +259,18 @@ void RibbonBar::PaintLargeButton(HDC dc, const RibbonElement& element, const Ima
         lines.push_back(L"");
     TEXTMETRICW metrics = {};
     ::GetTextMetricsW(dc, &metrics);
-    int y = rect.top + ribbon::kArrowPartTop + 1;
-    const std::uint32_t colour = enabled ? colours_.buttonText : colours_.disabledText;
+    int y = rect.top + metrics_.arrowPartTop + 1;
+    const std::uint32_t colour =
+        OnFace(colours_, pressedFace, enabled ? colours_.buttonText : colours_.disabledText);
     for (size_t i = 0; i < lines.size(); ++i) {
         const bool last = i + 1 == lines.size();
-        const int width = measure(lines[i]) + (last && arrow ? 9 : 0);
+        const int width = measure(lines[i]) + (last && arrow ? metrics_.Px(9) : 0);
         const int left = middle - width / 2;
         DrawLabel(dc, lines[i], {left, y, left + width + 2, y + metrics.tmHeight},
                   DT_LEFT | DT_TOP | DT_NOPREFIX, colour, false);
         if (last && arrow)
-            Arrow(dc, left + width - 5, y + metrics.tmHeight / 2 - 1, colour);
+            Arrow(dc, left + width - ArrowWidth(metrics_), y + metrics.tmHeight / 2 - metrics_.Px(1), colour,
+                  metrics_);
         y += metrics.tmHeight;
     }
 }
@@ -267,22 +290,23 @@ void RibbonBar::PaintApplicationButton(HDC dc) const {
     HGDIOBJ oldBrush = ::SelectObject(dc, rim);
     ::Ellipse(dc, rect.left, rect.top, rect.right + 1, rect.bottom + 1);
     ::SelectObject(dc, fill);
-    ::Ellipse(dc, rect.left + 2, rect.top + 2, rect.right - 1, rect.bottom - 1);
+    ::Ellipse(dc, rect.left + metrics_.Px(2), rect.top + metrics_.Px(2), rect.right - metrics_.Px(1),
+              rect.bottom - metrics_.Px(1));
     HBRUSH glow = ::CreateSolidBrush(Colour(inner));
     ::SelectObject(dc, glow);
     const int width = rect.right - rect.left;
-    ::Ellipse(dc, rect.left + width / 5, rect.top + 4, rect.right - width / 5, rect.top + width / 2);
+    ::Ellipse(dc, rect.left + width / 5, rect.top + metrics_.Px(4), rect.right - width / 5, rect.top + width / 2);
     ::SelectObject(dc, oldBrush);
     ::SelectObject(dc, oldPen);
     ::DeleteObject(glow);
     ::DeleteObject(fill);
     ::DeleteObject(rim);
-    const int side = std::min<int>(width - 10, appImage_.ImageSize());
-    appImage_.Draw(dc, 0, rect.left + (width - side) / 2, rect.top + (rect.bottom - rect.top - side) / 2,
-                   true, side);
+    const int side = std::min<int>(width - metrics_.Px(10), appImage_.ImageSize());
+    appImage_.Draw(dc, 0, rect.left + (width - side) / 2, rect.top + (rect.bottom - rect.top - side) / 2, true,
+                   side);
     if (focused_ == &appButton_) {
         RECT focus = rect;
-        ::InflateRect(&focus, -3, -3);
+        ::InflateRect(&focus, -metrics_.Px(3), -metrics_.Px(3));
         ::DrawFocusRect(dc, &focus);
     }
 }

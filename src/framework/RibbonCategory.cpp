@@ -17,12 +17,18 @@ RibbonElement* RibbonPanel::Add(std::unique_ptr<RibbonElement> element) {
     return elements_.back().get();
 }
 
-RibbonCategory::RibbonCategory(RibbonBar& bar, const std::wstring& name, UINT smallImages, UINT largeImages)
-    : bar_(bar) {
-    small_.Load(smallImages, 16);
-    large_.Load(largeImages, 32);
+RibbonCategory::RibbonCategory(RibbonBar& bar, const std::wstring& name, const ScaledImages& smallImages,
+                               const ScaledImages& largeImages)
+    : bar_(bar), smallImages_(smallImages), largeImages_(largeImages) {
+    LoadImages(bar.Dpi());
     tab_.SetOwner(&bar, this, nullptr);
     SetName(name);
+}
+
+void RibbonCategory::LoadImages(int dpi) {
+    const ribbon::Metrics design;
+    small_.LoadForDpi(smallImages_, design.smallImage, dpi);
+    large_.LoadForDpi(largeImages_, design.largeImage, dpi);
 }
 
 void RibbonCategory::SetName(const std::wstring& name) {

@@ -45,7 +45,8 @@ private:
 
 class RibbonCategory {
 public:
-    RibbonCategory(RibbonBar& bar, const std::wstring& name, UINT smallImages, UINT largeImages);
+    RibbonCategory(RibbonBar& bar, const std::wstring& name, const ScaledImages& smallImages,
+                   const ScaledImages& largeImages);
     RibbonCategory(const RibbonCategory&) = delete;
     RibbonCategory& operator=(const RibbonCategory&) = delete;
 
@@ -60,12 +61,16 @@ public:
 
     const ImageStrip& SmallImages() const { return small_; }
     const ImageStrip& LargeImages() const { return large_; }
+    // Loads the pictures drawn for the bar's pixel density.
+    void LoadImages(int dpi);
     RibbonBar& Bar() const { return bar_; }
     RibbonElement& Tab() { return tab_; }
 
 private:
     RibbonBar& bar_;
     std::wstring name_;
+    ScaledImages smallImages_;
+    ScaledImages largeImages_;
     ImageStrip small_;
     ImageStrip large_;
     std::vector<std::unique_ptr<RibbonPanel>> panels_;

@@ -1,6 +1,7 @@
 #pragma once
 // The colours a ribbon draws with (0x00BBGGRR values), chosen by the program's visual style.
 #include <cstdint>
+#include <optional>
 
 namespace movalent {
 
@@ -25,10 +26,14 @@ struct RibbonColours {
     std::uint32_t pressedTop = 0x87C3FC; // a pressed or checked button
     std::uint32_t pressedBottom = 0x4DA5F9;
     std::uint32_t pressedBorder = 0x2A8FC2;
+    // Labels on a pressed or checked face; unset, they keep the colour they have beside it.
+    std::optional<std::uint32_t> pressedText;
     std::uint32_t appButtonOuter = 0x2B248E; // the application button's disc
     std::uint32_t appButtonInner = 0x5B54C8;
     std::uint32_t editBorder = 0xC9A889;
     bool gradients = true; // flat looks draw every gradient in its first colour
+
+    bool operator==(const RibbonColours&) const = default;
 };
 
 } // namespace movalent

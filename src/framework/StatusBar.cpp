@@ -1,6 +1,7 @@
 #include "framework/StatusBar.h"
 
 #include "framework/StatusBarLayout.h"
+#include "framework/WindowDpi.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -12,9 +13,6 @@ namespace movalent {
 namespace {
 
 constexpr wchar_t kStatusBarClass[] = L"MovalentStatusBar";
-constexpr int kVerticalPadding = 3;
-constexpr int kMinimumHeight = 26; // room for a 22-pixel progress bar or slider
-constexpr int kTextPadding = 4;
 
 template <typename List> StatusBarElement* At(const List& list, size_t index) {
     return index < list.size() ? list[index].get() : nullptr;
@@ -22,9 +20,7 @@ template <typename List> StatusBarElement* At(const List& list, size_t index) {
 
 } // namespace
 
-StatusBar::StatusBar() {
-    font_ = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-}
+StatusBar::StatusBar() : font_(MakeMessageFont(kDesignDpi)) {}
 
 StatusBar::~StatusBar() {
     // The element objects outlive their windows' last messages.
@@ -36,6 +32,7 @@ bool StatusBar::CreateBar(HWND parent, UINT id) {
     if (!RegisterWindowClass(kStatusBarClass, 0, ::LoadCursorW(nullptr, IDC_ARROW),
                              reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)))
         return false;
+    SetDpi(DpiOfWindow(parent));
     RECT rect = {0, 0, 0, Height()};
     if (!Create(0, kStatusBarClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, rect,
                 parent, id))
@@ -48,12 +45,25 @@ bool StatusBar::CreateBar(HWND parent, UINT id) {
 
 int StatusBar::Height() const {
     HDC dc = ::GetDC(nullptr);
-    HGDIOBJ old = ::SelectObject(dc, font_);
+    HGDIOBJ old = ::SelectObject(dc, font_.get());
     TEXTMETRICW metrics = {};
     ::GetTextMetricsW(dc, &metrics);
     ::SelectObject(dc, old);
     ::ReleaseDC(nullptr, dc);
-    return std::max<int>(kMinimumHeight, metrics.tmHeight + 2 * kVerticalPadding + 2);
+    return std::max<int>(metrics_.minimumHeight, metrics.tmHeight + 2 * metrics_.verticalPadding + metrics_.Px(2));
+}
+
+void StatusBar::SetDpi(int dpi) {
+    metrics_ = StatusBarMetricsForDpi(dpi);
+    // The elements take the new font before the old one goes.
+    UniqueGdiObject font = MakeMessageFont(dpi);
+    for (const auto* list : {&ordinary_, &extended_})
+        for (const auto& element : *list) {
+            element->SetDpi(dpi);
+            element->SetFont(static_cast<HFONT>(font.get()));
+        }
+    font_ = std::move(font);
+    RecalcLayout();
 }
 
 void StatusBar::Place(RECT& area) {
@@ -65,7 +75,8 @@ void StatusBar::Place(RECT& area) {
 }
 
 StatusBarElement* StatusBar::Add(bool extended, std::unique_ptr<StatusBarElement> element) {
-    element->SetFont(font_);
+    element->SetDpi(Dpi());
+    element->SetFont(static_cast<HFONT>(font_.get()));
     if (tooltips_ && element->GetKind() != StatusBarElement::Kind::Pane) {
         // Elements without text of their own are named by their tooltip.
         TTTOOLINFOW tool = {};
@@ -139,10 +150,10 @@ void StatusBar::RecalcLayout() {
         return;
     RECT client = ClientRect();
     const int barHeight = client.bottom - client.top;
-    const int innerHeight = std::max(0, barHeight - 2 * kVerticalPadding);
+    const int innerHeight = std::max(0, barHeight - 2 * metrics_.verticalPadding);
 
     HDC dc = ::GetDC(Handle());
-    HGDIOBJ old = ::SelectObject(dc, font_);
+    HGDIOBJ old = ::SelectObject(dc, font_.get());
     auto slots = [&](const std::vector<std::unique_ptr<StatusBarElement>>& list) {
         std::vector<StatusBarSlot> result;
         for (const auto& element : list) {
@@ -153,7 +164,7 @@ void StatusBar::RecalcLayout() {
     };
     const bool informationShown = !information_.empty();
     StatusBarPlacement placement =
-        LayOutStatusBar(client.right - client.left, slots(ordinary_), slots(extended_), informationShown);
+        LayOutStatusBar(client.right - client.left, slots(ordinary_), slots(extended_), informationShown, metrics_);
     ::SelectObject(dc, old);
     ::ReleaseDC(Handle(), dc);
 
@@ -170,8 +181,8 @@ void StatusBar::RecalcLayout() {
     place(ordinary_, placement.ordinary);
     place(extended_, placement.extended);
 
-    informationRect_ = {placement.mainArea.left + kTextPadding, 0, placement.mainArea.right - kTextPadding,
-                        barHeight};
+    informationRect_ = {placement.mainArea.left + metrics_.textPadding, 0,
+                        placement.mainArea.right - metrics_.textPadding, barHeight};
     ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -179,6 +190,7 @@ void StatusBar::SetInformation(const std::wstring& text) {
     const bool changesLayout = text.empty() != information_.empty();
     information_ = text;
     SetText(text);
+    accessible_.Notify(EVENT_OBJECT_NAMECHANGE, 1);
     if (changesLayout)
         RecalcLayout();
     else
@@ -209,7 +221,7 @@ void StatusBar::Paint() {
     RECT edge = {client.left, client.top, client.right, client.top + 1};
     ::FillRect(dc, &edge, ::GetSysColorBrush(COLOR_BTNSHADOW));
     if (!information_.empty()) {
-        HGDIOBJ old = ::SelectObject(dc, font_);
+        HGDIOBJ old = ::SelectObject(dc, font_.get());
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
         RECT text = informationRect_;
@@ -221,6 +233,8 @@ void StatusBar::Paint() {
 }
 
 LRESULT StatusBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT answer = 0; accessible_.OnMessage(Handle(), message, wParam, lParam, answer))
+        return answer;
     switch (message) {
     case WM_PAINT:
         Paint();
@@ -238,6 +252,14 @@ LRESULT StatusBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (element->SendsCommand())
             SendElementCommand(*element);
         return 0;
+    }
+    case WM_CTLCOLORSTATIC: {
+        // The panes' texts in the bar's own text colour, as the information text (a system default would take
+        // the window text colour, which a high-contrast scheme need not make legible on the button face).
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+        ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
     }
     case WM_HSCROLL: {
         // Every move the user makes; the end of a drag or key press repeats the last one.

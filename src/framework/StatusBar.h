@@ -6,6 +6,9 @@
 // notification code 0 and the element's window, so the frame routes it like a button's; a programmatic change
 // sends nothing. The bar's own window text is its information text.
 #include "framework/CommandTarget.h"
+#include "framework/Handles.h"
+#include "framework/StatusBarLayout.h"
+#include "framework/StatusBarAccessible.h"
 #include "framework/StatusBarElements.h"
 #include "framework/Window.h"
 
@@ -22,6 +25,9 @@ public:
 
     bool CreateBar(HWND parent, UINT id);
     int Height() const;
+    // The pixel density the bar and its elements are drawn at; the parent's when the bar is made.
+    void SetDpi(int dpi);
+    int Dpi() const { return metrics_.dpi; }
     // Docks the bar at the bottom of area and takes its height off it.
     void Place(RECT& area);
     // Places the elements again after one changed its size or visibility.
@@ -55,6 +61,9 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // Screen readers' objects read the information text's place and act as a click does.
+    friend class StatusBarAccessible;
+
     StatusBarElement* Add(bool extended, std::unique_ptr<StatusBarElement> element);
     StatusBarElement* ElementOfWindow(HWND hwnd) const;
     void SendElementCommand(const StatusBarElement& element) const;
@@ -64,8 +73,12 @@ private:
     std::vector<std::unique_ptr<StatusBarElement>> extended_;
     std::wstring information_;
     RECT informationRect_ = {};
-    HFONT font_ = nullptr;    // stock object
+    UniqueGdiObject font_;
+    StatusBarMetrics metrics_;
     HWND tooltips_ = nullptr; // a child of the bar's thread, destroyed with the bar
+    AccessibleHost accessible_{[this](const std::shared_ptr<AccessibleLink>& link) {
+        return MakeStatusBarAccessible(*this, link);
+    }};
 };
 
 } // namespace movalent

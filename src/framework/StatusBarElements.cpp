@@ -80,7 +80,7 @@ void StatusBarPane::SetText(const std::wstring& text, bool redraw) {
 
 int StatusBarPane::Width(HDC dc) const {
     const std::wstring measured = options_.widthText.empty() ? Text() : options_.widthText;
-    return TextWidth(dc, measured) + 2 * kPanePadding;
+    return TextWidth(dc, measured) + 2 * Px(kPanePadding);
 }
 
 bool StatusBarProgressBar::Create(HWND bar) {
@@ -134,15 +134,15 @@ void StatusBarSlider::Step(bool up) {
 }
 
 int StatusBarSlider::ButtonWidth() const {
-    return options_.zoomButtons ? kSliderHeight - 4 : 0;
+    return options_.zoomButtons ? Px(kSliderHeight - 4) : 0;
 }
 
 int StatusBarSlider::Width(HDC) const {
-    return options_.width + (options_.zoomButtons ? 2 * (ButtonWidth() + kButtonGap) : 0);
+    return Px(options_.width) + (options_.zoomButtons ? 2 * (ButtonWidth() + Px(kButtonGap)) : 0);
 }
 
 int StatusBarSlider::Height(int barHeight) const {
-    return std::min(kSliderHeight, barHeight);
+    return std::min(Px(kSliderHeight), barHeight);
 }
 
 void StatusBarSlider::Place(const RECT& rect, bool show) {
@@ -154,7 +154,7 @@ void StatusBarSlider::Place(const RECT& rect, bool show) {
     const int middle = (rect.top + rect.bottom) / 2;
     RECT minus = {rect.left, middle - button / 2, rect.left + button, middle - button / 2 + button};
     RECT plus = {rect.right - button, minus.top, rect.right, minus.bottom};
-    RECT track = {minus.right + kButtonGap, rect.top, plus.left - kButtonGap, rect.bottom};
+    RECT track = {minus.right + Px(kButtonGap), rect.top, plus.left - Px(kButtonGap), rect.bottom};
     PlaceWindow(minus_, minus, show);
     PlaceWindow(hwnd_, track, show);
     PlaceWindow(plus_, plus, show);

@@ -2,6 +2,8 @@
 // The elements a status bar is made of: text panes, a progress bar and a slider with zoom buttons. Each is a
 // child window (or a few) of the bar that carries the element's id, so its state can be read like any
 // control's: a pane's text by WM_GETTEXT, the progress bar and the slider by their control messages.
+#include "framework/DpiScale.h"
+
 #include <windows.h>
 
 #include <string>
@@ -42,8 +44,12 @@ public:
     // Whether the element reports the user's clicks or moves to the frame as its command.
     virtual bool SendsCommand() const { return false; }
     virtual void SetFont(HFONT font);
+    // The bar's pixel density: the sizes an element is given are designed at 96 dots per inch.
+    void SetDpi(int dpi) { dpi_ = dpi; }
 
 protected:
+    int Px(int designPixels) const { return ScaleForDpi(designPixels, dpi_); }
+
     HWND hwnd_ = nullptr;
 
 private:
@@ -51,6 +57,7 @@ private:
     UINT id_;
     std::wstring label_;
     bool visible_ = true;
+    int dpi_ = kDesignDpi;
 };
 
 class StatusBarPane : public StatusBarElement {
@@ -87,8 +94,8 @@ public:
     void SetRange(int minimum, int maximum);
     void SetPos(int position, bool redraw = true);
     int Pos() const;
-    int Width(HDC) const override { return width_; }
-    int Height(int barHeight) const override { return height_ < barHeight ? height_ : barHeight; }
+    int Width(HDC) const override { return Px(width_); }
+    int Height(int barHeight) const override { return Px(height_) < barHeight ? Px(height_) : barHeight; }
 
 private:
     int width_;
@@ -119,6 +126,9 @@ public:
     void Step(bool up);
     bool IsZoomButton(HWND hwnd) const { return hwnd && (hwnd == minus_ || hwnd == plus_); }
     bool IsPlusButton(HWND hwnd) const { return hwnd && hwnd == plus_; }
+    // Null without zoom buttons.
+    HWND MinusButton() const { return minus_; }
+    HWND PlusButton() const { return plus_; }
 
     int Width(HDC dc) const override;
     int Height(int barHeight) const override;

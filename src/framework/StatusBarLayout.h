@@ -4,6 +4,8 @@
 // A status bar has ordinary elements, placed from the left edge, and extended elements, placed against the
 // right edge in their order. While the bar shows an information text, the text takes the whole room left of
 // the extended elements and the ordinary elements are hidden.
+#include "framework/DpiScale.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -31,10 +33,29 @@ struct StatusBarPlacement {
     StatusBarSpan mainArea;
 };
 
+// The bar's measures in pixels for a display's pixel density, designed at 96 dots per inch.
 struct StatusBarMetrics {
-    int margin = 2; // at both ends of the bar
-    int gap = 4;    // between two elements
+    int margin = 2;          // at both ends of the bar
+    int gap = 4;             // between two elements
+    int verticalPadding = 3; // above and below the elements
+    int minimumHeight = 26;  // room for a 22-pixel progress bar or slider
+    int textPadding = 4;     // beside the information text
+    int dpi = kDesignDpi;
+
+    constexpr int Px(int designPixels) const { return ScaleForDpi(designPixels, dpi); }
 };
+
+constexpr StatusBarMetrics StatusBarMetricsForDpi(int dpi) {
+    const StatusBarMetrics design;
+    StatusBarMetrics m;
+    m.dpi = dpi;
+    m.margin = m.Px(design.margin);
+    m.gap = m.Px(design.gap);
+    m.verticalPadding = m.Px(design.verticalPadding);
+    m.minimumHeight = m.Px(design.minimumHeight);
+    m.textPadding = m.Px(design.textPadding);
+    return m;
+}
 
 StatusBarPlacement LayOutStatusBar(int barWidth, const std::vector<StatusBarSlot>& ordinary,
                                    const std::vector<StatusBarSlot>& extended, bool informationShown,

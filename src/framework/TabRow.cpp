@@ -5,6 +5,7 @@
 #include "framework/TabLayout.h"
 #include "framework/TabbedMainFrame.h"
 #include "framework/Handles.h"
+#include "framework/WindowDpi.h"
 
 #include <windowsx.h>
 
@@ -15,13 +16,6 @@ namespace movalent {
 namespace {
 
 constexpr wchar_t kTabRowClass[] = L"MovalentTabRow";
-constexpr int kPadding = 6;
-constexpr int kIconSize = 16;
-constexpr int kIconGap = 4;
-constexpr int kCloseSize = 14;
-constexpr int kMenuButtonWidth = 20;
-constexpr int kMinTabWidth = 40;
-constexpr int kTopMargin = 2;
 
 bool Contains(const RECT& rect, POINT point) { return ::PtInRect(&rect, point) != FALSE; }
 
@@ -37,27 +31,51 @@ std::wstring MenuText(const std::wstring& caption) {
 
 } // namespace
 
-TabRow::TabRow(TabbedMainFrame& frame) : frame_(frame) {
-    font_ = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-}
+TabRow::TabRow(TabbedMainFrame& frame) : frame_(frame), font_(MakeMessageFont(kDesignDpi)) {}
 
 TabRow::~TabRow() = default;
 
 bool TabRow::CreateRow(HWND parent) {
     if (!RegisterWindowClass(kTabRowClass, CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW), nullptr))
         return false;
+    SetDpi(DpiOfWindow(parent));
     RECT rect = {0, 0, 0, Height()};
     return Create(0, kTabRowClass, L"", WS_CHILD | WS_CLIPSIBLINGS, rect, parent, 0);
 }
 
 int TabRow::Height() const {
     HDC dc = ::GetDC(nullptr);
-    HGDIOBJ old = ::SelectObject(dc, font_);
+    HGDIOBJ old = ::SelectObject(dc, font_.get());
     TEXTMETRICW metrics = {};
     ::GetTextMetricsW(dc, &metrics);
     ::SelectObject(dc, old);
     ::ReleaseDC(nullptr, dc);
-    return std::max<int>(kIconSize, metrics.tmHeight) + 2 * kPadding + kTopMargin;
+    return std::max<int>(metrics_.iconSize, metrics.tmHeight) + 2 * metrics_.padding + metrics_.topMargin;
+}
+
+void TabRow::SetDpi(int dpi) {
+    metrics_ = TabRowMetricsForDpi(dpi);
+    font_ = MakeMessageFont(dpi);
+    sizedIcons_.clear();
+    Refresh();
+}
+
+HICON TabRow::SizedIcon(HICON icon) {
+    ICONINFO info = {};
+    BITMAP colour = {};
+    if (::GetIconInfo(icon, &info)) {
+        ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(colour), &colour);
+        UniqueGdiObject mask(info.hbmMask), colours(info.hbmColor);
+        if (colour.bmWidth == metrics_.iconSize)
+            return icon;
+    }
+    // Another size: the resource's own image of the row's size, rather than the icon stretched.
+    auto found = sizedIcons_.find(icon);
+    if (found == sizedIcons_.end()) {
+        HANDLE copy = ::CopyImage(icon, IMAGE_ICON, metrics_.iconSize, metrics_.iconSize, LR_COPYFROMRESOURCE);
+        found = sizedIcons_.emplace(icon, UniqueIcon(static_cast<HICON>(copy))).first;
+    }
+    return found->second ? found->second.get() : icon;
 }
 
 void TabRow::SetMaxTabWidth(int width) {
@@ -69,6 +87,10 @@ void TabRow::Refresh() {
     Layout();
     if (Handle())
         ::InvalidateRect(Handle(), nullptr, FALSE);
+    const std::vector<ChildFrame*>& tabs = frame_.Tabs();
+    const auto active = std::find(tabs.begin(), tabs.end(), frame_.ActiveChild());
+    if (active != tabs.end())
+        accessible_.NotifyChange(EVENT_OBJECT_SELECTION, *active, static_cast<long>(active - tabs.begin()) + 1);
 }
 
 void TabRow::Layout() {
@@ -79,39 +101,40 @@ void TabRow::Layout() {
 
     menuButton_ = {};
     int right = client.right;
+    const TabRowMetrics& m = metrics_;
     if (options.documentMenu) {
-        menuButton_ = {client.right - kMenuButtonWidth, client.top + kTopMargin, client.right, client.bottom};
+        menuButton_ = {client.right - m.menuButtonWidth, client.top + m.topMargin, client.right, client.bottom};
         right = menuButton_.left;
     }
 
     std::vector<int> natural;
     HDC dc = ::GetDC(Handle());
-    HGDIOBJ old = ::SelectObject(dc, font_);
+    HGDIOBJ old = ::SelectObject(dc, font_.get());
     for (ChildFrame* tab : tabs) {
         std::wstring caption = tab->Text();
         SIZE size = {};
         if (!caption.empty())
             ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
-        int width = 2 * kPadding + size.cx;
+        int width = 2 * m.padding + size.cx;
         if (options.documentIcons)
-            width += kIconSize + kIconGap;
+            width += m.iconSize + m.iconGap;
         if (options.closeButtonOnActiveTab && tab == active)
-            width += kCloseSize + kIconGap;
+            width += m.closeSize + m.iconGap;
         natural.push_back(width);
     }
     ::SelectObject(dc, old);
     ::ReleaseDC(Handle(), dc);
 
-    std::vector<int> widths = FitTabWidths(natural, std::max<int>(right - client.left, 0), maxTabWidth_, kMinTabWidth);
+    std::vector<int> widths = FitTabWidths(natural, std::max<int>(right - client.left, 0), m.Px(maxTabWidth_), m.minTabWidth);
     tabRects_.clear();
     closeButton_ = {};
     int x = client.left;
     for (size_t i = 0; i < tabs.size(); ++i) {
-        RECT rect = {x, client.top + kTopMargin, x + widths[i], client.bottom};
+        RECT rect = {x, client.top + m.topMargin, x + widths[i], client.bottom};
         tabRects_.push_back(rect);
         if (options.closeButtonOnActiveTab && tabs[i] == active) {
-            int top = (rect.top + rect.bottom - kCloseSize) / 2;
-            closeButton_ = {rect.right - kPadding - kCloseSize, top, rect.right - kPadding, top + kCloseSize};
+            int top = (rect.top + rect.bottom - m.closeSize) / 2;
+            closeButton_ = {rect.right - m.padding - m.closeSize, top, rect.right - m.padding, top + m.closeSize};
         }
         x += widths[i];
     }
@@ -197,10 +220,11 @@ void TabRow::Paint(HDC dc, const RECT& client) {
     const std::vector<ChildFrame*>& tabs = frame_.Tabs();
     ChildFrame* active = frame_.ActiveChild();
     const TabbedMainFrame::TabbedGroupsOptions& options = frame_.TabbedGroups();
-    HGDIOBJ oldFont = ::SelectObject(dc, font_);
+    const TabRowMetrics& m = metrics_;
+    HGDIOBJ oldFont = ::SelectObject(dc, font_.get());
     ::SetBkMode(dc, TRANSPARENT);
     UniqueGdiObject border(::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_BTNSHADOW)));
-    UniqueGdiObject crossPen(::CreatePen(PS_SOLID, 2, ::GetSysColor(COLOR_BTNTEXT)));
+    UniqueGdiObject crossPen(::CreatePen(PS_SOLID, m.Px(2), ::GetSysColor(COLOR_WINDOWTEXT)));
     HGDIOBJ oldPen = ::SelectObject(dc, border.get());
 
     // The line the tabs stand on; the active tab opens it.
@@ -211,34 +235,36 @@ void TabRow::Paint(HDC dc, const RECT& client) {
         RECT rect = tabRects_[i];
         bool isActive = tabs[i] == active;
         if (!isActive)
-            rect.top += 2;
-        HBRUSH fill = ::GetSysColorBrush(isActive ? COLOR_WINDOW : COLOR_3DLIGHT);
+            rect.top += m.Px(2);
+        // Each text in the colour made for its fill: a high-contrast scheme keeps only those pairs legible.
+        HBRUSH fill = ::GetSysColorBrush(isActive ? COLOR_WINDOW : COLOR_BTNFACE);
         HGDIOBJ oldBrush = ::SelectObject(dc, fill);
-        ::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom + 4, 6, 6);
+        ::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom + m.Px(4), m.Px(6), m.Px(6));
         ::SelectObject(dc, oldBrush);
         if (!isActive) {
             ::MoveToEx(dc, rect.left, client.bottom - 1, nullptr);
             ::LineTo(dc, rect.right, client.bottom - 1);
         }
-        int x = rect.left + kPadding;
+        int x = rect.left + m.padding;
         int middle = (rect.top + rect.bottom) / 2;
         if (options.documentIcons) {
             if (HICON icon = tabs[i]->TabIcon())
-                ::DrawIconEx(dc, x, middle - kIconSize / 2, icon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
-            x += kIconSize + kIconGap;
+                ::DrawIconEx(dc, x, middle - m.iconSize / 2, SizedIcon(icon), m.iconSize, m.iconSize, 0, nullptr,
+                             DI_NORMAL);
+            x += m.iconSize + m.iconGap;
         }
-        RECT text = {x, rect.top, rect.right - kPadding, rect.bottom};
+        RECT text = {x, rect.top, rect.right - m.padding, rect.bottom};
         if (isActive && options.closeButtonOnActiveTab)
-            text.right = closeButton_.left - kIconGap;
+            text.right = closeButton_.left - m.iconGap;
         std::wstring caption = tabs[i]->Text();
-        ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+        ::SetTextColor(dc, ::GetSysColor(isActive ? COLOR_WINDOWTEXT : COLOR_BTNTEXT));
         if (text.right > text.left)
             ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
                         DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX | DT_LEFT);
         if (isActive && options.closeButtonOnActiveTab) {
             ::SelectObject(dc, crossPen.get());
             RECT c = closeButton_;
-            ::InflateRect(&c, -3, -3);
+            ::InflateRect(&c, -m.Px(3), -m.Px(3));
             ::MoveToEx(dc, c.left, c.top, nullptr);
             ::LineTo(dc, c.right, c.bottom);
             ::MoveToEx(dc, c.right, c.top, nullptr);
@@ -250,7 +276,7 @@ void TabRow::Paint(HDC dc, const RECT& client) {
     if (options.documentMenu) {
         int cx = (menuButton_.left + menuButton_.right) / 2;
         int cy = (menuButton_.top + menuButton_.bottom) / 2;
-        POINT arrow[] = {{cx - 4, cy - 2}, {cx + 4, cy - 2}, {cx, cy + 2}};
+        POINT arrow[] = {{cx - m.Px(4), cy - m.Px(2)}, {cx + m.Px(4), cy - m.Px(2)}, {cx, cy + m.Px(2)}};
         HGDIOBJ oldBrush = ::SelectObject(dc, ::GetSysColorBrush(COLOR_BTNTEXT));
         HGDIOBJ arrowPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
         ::Polygon(dc, arrow, 3);
@@ -262,6 +288,8 @@ void TabRow::Paint(HDC dc, const RECT& client) {
 }
 
 LRESULT TabRow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT answer = 0; accessible_.OnMessage(Handle(), message, wParam, lParam, answer))
+        return answer;
     switch (message) {
     case WM_PAINT: {
         PAINTSTRUCT paint;

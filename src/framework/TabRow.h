@@ -2,8 +2,12 @@
 // The row of tabs above the MDI client: one tab per child frame with its document icon and caption, a close
 // button on the active tab, and the list of all tabs behind a button at the right end. Tabs are dragged to
 // reorder them.
+#include "framework/Handles.h"
+#include "framework/TabLayout.h"
+#include "framework/TabRowAccessible.h"
 #include "framework/Window.h"
 
+#include <map>
 #include <vector>
 
 namespace movalent {
@@ -17,6 +21,9 @@ public:
 
     bool CreateRow(HWND parent);
     int Height() const;
+    // The pixel density the row is drawn at (its measures and font); the parent's when the row is made.
+    void SetDpi(int dpi);
+    int Dpi() const { return metrics_.dpi; }
 
     // 0: no limit. Recalculates the layout.
     void SetMaxTabWidth(int width);
@@ -41,18 +48,27 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // Screen readers' objects read the row's tabs and layout and act as a click does.
+    friend class TabRowAccessible;
+
     void Layout();
     void Paint(HDC dc, const RECT& client);
     void OnButtonDown(POINT point);
     void OnMouseMove(POINT point);
+    HICON SizedIcon(HICON icon);
 
     TabbedMainFrame& frame_;
-    HFONT font_ = nullptr; // stock object
+    UniqueGdiObject font_;
+    TabRowMetrics metrics_;
+    std::map<HICON, UniqueIcon> sizedIcons_; // the tabs' icons at the row's icon size
     int maxTabWidth_ = 0;
     std::vector<RECT> tabRects_;
     RECT closeButton_ = {};
     RECT menuButton_ = {};
     int dragIndex_ = -1;
+    AccessibleHost accessible_{[this](const std::shared_ptr<AccessibleLink>& link) {
+        return MakeTabRowAccessible(*this, link);
+    }};
 };
 
 } // namespace movalent

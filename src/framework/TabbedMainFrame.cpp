@@ -29,6 +29,11 @@ UINT QueryCommandStateMessage() {
     static const UINT message = ::RegisterWindowMessageW(kQueryCommandStateMessageName);
     return message;
 }
+
+UINT ChangeDpiMessage() {
+    static const UINT message = ::RegisterWindowMessageW(kChangeDpiMessageName);
+    return message;
+}
 #endif
 
 } // namespace
@@ -265,6 +270,19 @@ void TabbedMainFrame::UpdateFrameTitle() {
 
 void TabbedMainFrame::LayoutBars(RECT&) {}
 
+void TabbedMainFrame::OnDpiChanged(int dpi) {
+    if (tabRow_)
+        tabRow_->SetDpi(dpi);
+}
+
+void TabbedMainFrame::TakeDpi(int dpi, const RECT& suggested) {
+    OnDpiChanged(dpi);
+    // The system suggests where the window keeps its place on the new display at the new size.
+    ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RecalcLayout();
+}
+
 void TabbedMainFrame::RecalcLayout() {
     if (!Handle() || !mdiClient_)
         return;
@@ -356,6 +374,12 @@ LRESULT TabbedMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
 #if defined(MOVALENT_TEST_HOOKS)
     if (message == QueryCommandStateMessage())
         return static_cast<LRESULT>(RouteCommandState(static_cast<unsigned>(wParam)).Bits());
+    if (message == ChangeDpiMessage()) {
+        RECT rect = {};
+        ::GetWindowRect(Handle(), &rect);
+        TakeDpi(static_cast<int>(wParam), rect);
+        return 0;
+    }
 #endif
     switch (message) {
     case WM_CREATE:
@@ -367,6 +391,9 @@ LRESULT TabbedMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
         return 0;
     case WM_CLOSE:
         OnClose();
+        return 0;
+    case WM_DPICHANGED:
+        TakeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_INITMENUPOPUP:
         if (!HIWORD(lParam))

@@ -89,6 +89,9 @@ protected:
     // stored when the frame closes.
     virtual void LoadBarState() {}
     virtual void SaveBarState() {}
+    // The window moved to a display of another pixel density: the bars take its measures, fonts and
+    // pictures. Derived frames hand it on to their own bars and call this.
+    virtual void OnDpiChanged(int dpi);
     void UpdateFrameTitle();
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -98,6 +101,7 @@ private:
     void UpdatePopupMenu(HMENU menu);
     void SyncZOrder();
     void SizeTab(ChildFrame* child);
+    void TakeDpi(int dpi, const RECT& suggested);
 
     HWND mdiClient_ = nullptr;
     std::unique_ptr<TabRow> tabRow_;

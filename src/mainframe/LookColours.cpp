@@ -125,4 +125,8 @@ RibbonColours RibbonColoursForLook(const VisualLook& look) {
     return Office2007(look.colour);
 }
 
+RibbonColours RibbonColoursInUse(const VisualLook& look, const std::optional<SystemColours>& highContrast) {
+    return highContrast ? RibbonColoursFromSystem(*highContrast) : RibbonColoursForLook(look);
+}
+
 } // namespace movalent

@@ -6,6 +6,7 @@
 #include "mainframe/FrameHost.h"
 #include "framework/ChildFrame.h"
 #include "framework/Document.h"
+#include "framework/HighContrast.h"
 #include "framework/ResourceStrings.h"
 #include "framework/TabRow.h"
 #include "framework/View.h"
@@ -98,7 +99,7 @@ int CMainFrame::OnCreate(CREATESTRUCTW& create) {
     EnableTabbedGroups(tabs);
     // 4 and 5. The ribbon.
     if (ribbonBar_.CreateBar(Handle(), kRibbonBarId)) {
-        ribbonBar_.SetColours(RibbonColoursForLook(look_));
+        ribbonBar_.SetColours(RibbonColoursInUse(look_, HighContrastSystemColours()));
         BuildRibbon();
         AddCommandUiClient(&ribbonBar_);
     }
@@ -162,6 +163,12 @@ void CMainFrame::LayoutBars(RECT& area) {
         statusBar_.Place(area);
 }
 
+void CMainFrame::OnDpiChanged(int dpi) {
+    ribbonBar_.SetDpi(dpi);
+    statusBar_.SetDpi(dpi);
+    TabbedMainFrame::OnDpiChanged(dpi);
+}
+
 void CMainFrame::LoadBarState() {
     if (ribbonBar_.Handle())
         ribbonBar_.LoadState();
@@ -216,13 +223,29 @@ void CMainFrame::SetApplicationLook(unsigned id) {
     HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     applicationLook_ = id;
     look_ = ApplyLookCommand(look_, id);
-    ribbonBar_.SetColours(RibbonColoursForLook(look_));
+    ribbonBar_.SetColours(RibbonColoursInUse(look_, HighContrastSystemColours()));
     if (Handle())
         ::RedrawWindow(Handle(), nullptr, nullptr,
                        RDW_ALLCHILDREN | RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME | RDW_ERASE);
     if (Application* app = Application::Current())
         app->WriteWorkspaceInt(kApplicationLookValue, static_cast<int>(id));
     ::SetCursor(previous);
+}
+
+void CMainFrame::OnSystemColoursChanged(UINT message) {
+    const RibbonColours colours = RibbonColoursInUse(look_, HighContrastSystemColours());
+    // Most setting changes leave the colours alone: no need to draw the whole frame again for those.
+    if (message == WM_SETTINGCHANGE && colours == ribbonBar_.Colours())
+        return;
+    // Common controls keep their own copy of the system colours until told.
+    if (message == WM_SYSCOLORCHANGE && statusBar_.Handle())
+        for (HWND child = ::GetWindow(statusBar_.Handle(), GW_CHILD); child;
+             child = ::GetWindow(child, GW_HWNDNEXT))
+            ::SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+    ribbonBar_.SetColours(colours);
+    if (Handle())
+        ::RedrawWindow(Handle(), nullptr, nullptr,
+                       RDW_ALLCHILDREN | RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME | RDW_ERASE);
 }
 
 void CMainFrame::OnStatusText(const std::wstring& text) {
@@ -307,6 +330,11 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (auto text = AdoptHeapString(wParam))
             OnWebSearch(*text);
         return 0;
+    case WM_SETTINGCHANGE: // high contrast on or off
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+        OnSystemColoursChanged(message);
+        return TabbedMainFrame::WindowProc(message, wParam, lParam);
     case WM_SYSCOMMAND:
         // Without a menu bar, Alt and F10 belong to the ribbon.
         if ((wParam & 0xFFF0) == SC_KEYMENU && ribbonBar_.Handle() &&

@@ -33,6 +33,9 @@ public:
     const VisualLook& Look() const { return look_; }
     void SetApplicationLook(unsigned id);
 
+    // A settings, system colour or theme change: the ribbon takes the colours now in use (the system's under
+    // high contrast, else the look's) and the whole frame is drawn again.
+    void OnSystemColoursChanged(UINT message);
     // 9218: the text across the status bar (owned by the sender).
     void OnStatusText(const std::wstring& text);
     // 9220: shows the progress bar while progress differs from maximum and is not -1. Returns 1 when the
@@ -63,6 +66,7 @@ protected:
     void LayoutBars(RECT& area) override;
     void LoadBarState() override;
     void SaveBarState() override;
+    void OnDpiChanged(int dpi) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
@@ -82,7 +86,6 @@ private:
     FrameHost* host_;
     CMyMFCRibbonStatusBar statusBar_;
     CMyMFCRibbonBar ribbonBar_{*this};
-    ImageStrip panelImages_;
     RibbonCategory* ribbonToggleCategory_ = nullptr;
     CMFCRibbonGoogleSearch* searchBox_ = nullptr;
     bool altAlone_ = false;

@@ -20,6 +20,14 @@ constexpr int kPanelNewIcon = 30;
 constexpr int kPanelFavoritesIcon = 28;
 constexpr int kPanelPlainIcon = 0;
 
+// Each strip as drawn for 100, 150 and 200 % scaling.
+constexpr ScaledImages kCategorySmall = {IDB_CATEGORY_SMALL, IDB_CATEGORY_SMALL_150, IDB_CATEGORY_SMALL_200};
+constexpr ScaledImages kCategoryLarge = {IDB_CATEGORY_LARGE, IDB_CATEGORY_LARGE_150, IDB_CATEGORY_LARGE_200};
+constexpr ScaledImages kMenuSmall = {IDB_APP_MENU_SMALL, IDB_APP_MENU_SMALL_150, IDB_APP_MENU_SMALL_200};
+constexpr ScaledImages kMenuLarge = {IDB_APP_MENU_LARGE, IDB_APP_MENU_LARGE_150, IDB_APP_MENU_LARGE_200};
+constexpr ScaledImages kApplicationButton = {IDB_APP_BUTTON, IDB_APP_BUTTON_150, IDB_APP_BUTTON_200};
+constexpr ScaledImages kPanelIcons = {IDB_PANEL_ICONS, IDB_PANEL_ICONS_150, IDB_PANEL_ICONS_200};
+
 // A button whose label is its command's own string (the part after the line break).
 std::unique_ptr<CMyMFCRibbonButton> CommandButton(unsigned id, int image) {
     auto button =
@@ -44,13 +52,11 @@ void SetMenuFromResource(RibbonElement& element, UINT menuId, bool splitButton) 
 } // namespace
 
 void CMainFrame::BuildRibbon() {
-    panelImages_.Load(IDB_PANEL_ICONS, 16);
-    ribbonBar_.SetPanelImages(&panelImages_);
+    ribbonBar_.SetPanelImages(kPanelIcons);
 
-    ribbonBar_.SetApplicationButton(IDB_APP_BUTTON, L"\nf", FrameworkString(IDS_FILE),
+    ribbonBar_.SetApplicationButton(kApplicationButton, L"\nf", FrameworkString(IDS_FILE),
                                     kApplicationButtonSize);
-    RibbonCategory* menu =
-        ribbonBar_.AddMainCategory(FrameworkString(IDS_FILE), IDB_APP_MENU_SMALL, IDB_APP_MENU_LARGE);
+    RibbonCategory* menu = ribbonBar_.AddMainCategory(FrameworkString(IDS_FILE), kMenuSmall, kMenuLarge);
     auto close = std::make_unique<CMyMFCRibbonButton>(ID_CLOSE_DOCUMENT, FrameworkString(IDS_MENU_CLOSE));
     close->SetImage(9);
     menu->AddElement(std::move(close));
@@ -60,7 +66,7 @@ void CMainFrame::BuildRibbon() {
     menu->AddElement(std::move(exit));
 
     RibbonCategory* home =
-        ribbonBar_.AddCategory(FrameworkString(IDS_CATEGORY_HOME), IDB_CATEGORY_SMALL, IDB_CATEGORY_LARGE);
+        ribbonBar_.AddCategory(FrameworkString(IDS_CATEGORY_HOME), kCategorySmall, kCategoryLarge);
     AddNavigatePanel(*home);
     AddNewPanel(*home);
     RibbonPanel* favorites = home->AddPanel(FrameworkString(IDS_FAVORITES), kPanelFavoritesIcon);
@@ -74,7 +80,7 @@ void CMainFrame::BuildRibbon() {
 
     ribbonToggleCategory_ = ribbonBar_.AddCategory(
         FrameworkString(ribbonBar_.HideElements() ? IDS_SHOW_RIBBON : IDS_MINIMIZE_RIBBON),
-        IDB_CATEGORY_SMALL, IDB_CATEGORY_LARGE);
+        kCategorySmall, kCategoryLarge);
     AddTabRowElements();
     ribbonBar_.SetQuickAccessCommands({ID_CLOSE_DOCUMENT});
     ribbonBar_.RecalcLayout();
@@ -116,7 +122,7 @@ void CMainFrame::AddNewPanel(RibbonCategory& home) {
 
 void CMainFrame::AddDevToolsCategory() {
     RibbonCategory* tools = ribbonBar_.AddCategory(FrameworkString(IDS_CATEGORY_DEV_TOOLS),
-                                                   IDB_CATEGORY_SMALL, IDB_CATEGORY_LARGE);
+                                                   kCategorySmall, kCategoryLarge);
     RibbonPanel* fennimox = tools->AddPanel(L"Fennimox", kPanelPlainIcon);
     fennimox->Add(CommandButton(ID_TOGGLE_FENNIMOX, 21));
     fennimox->Add(CommandButton(ID_VIEW_SOURCE, 24));
@@ -128,7 +134,7 @@ void CMainFrame::AddDevToolsCategory() {
 
 void CMainFrame::AddOptionsCategory() {
     RibbonCategory* options =
-        ribbonBar_.AddCategory(FrameworkString(IDS_CATEGORY_OPTIONS), IDB_CATEGORY_SMALL, IDB_CATEGORY_LARGE);
+        ribbonBar_.AddCategory(FrameworkString(IDS_CATEGORY_OPTIONS), kCategorySmall, kCategoryLarge);
     RibbonPanel* print = options->AddPanel(FrameworkString(IDS_PANEL_PRINT), kPanelPlainIcon);
     print->Add(CommandButton(ID_PRINT_PREVIEW_PAGE, 14));
     print->Add(CommandButton(ID_PRINT_PAGE, 13));
@@ -156,7 +162,7 @@ void CMainFrame::AddTabRowElements() {
     ribbonBar_.AddToTabs(std::move(style));
 
     auto about = std::make_unique<CMyMFCRibbonButton>(ID_SHOW_ABOUT, FrameworkString(IDS_ABOUT));
-    about->SetOwnStrip(&panelImages_, 0);
+    about->SetOwnStrip(&ribbonBar_.PanelImages(), 0);
     about->SetToolTipText(FrameworkString(ID_SHOW_ABOUT));
     ribbonBar_.AddToTabs(std::move(about));
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Where the browser container places its children: the address box above the page, and, while the
 // developer-tools panel is shown, the panel column on the left with its title, close button and splitter.
+#include "framework/DpiScale.h"
+
 #include <optional>
 
 namespace movalent {
@@ -19,6 +21,7 @@ struct ContainerLayoutInput {
     int addressHeight = 0; // current height of the address box's window
     bool panelShown = false;
     int splitterPosition = 0; // the panel width the splitter asks for
+    int dpi = kDesignDpi;     // the splitter and the panel's title strip are designed at 96 dots per inch
 };
 
 struct ContainerLayout {
@@ -36,6 +39,7 @@ struct ContainerLayout {
 
 inline constexpr int kSplitterWidth = 4;
 inline constexpr int kPanelHeaderHeight = 20;
+inline constexpr int kPageSliver = 20; // of the page beside a panel wider than the window
 
 ContainerLayout LayoutContainer(const ContainerLayoutInput& input);
 

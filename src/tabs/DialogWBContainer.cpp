@@ -9,6 +9,7 @@
 #include "framework/HostSystem.h"
 #include "resource.h"
 #include "tabs/ContainerLayout.h"
+#include "framework/WindowDpi.h"
 #include "tabs/HeapStringPost.h"
 #include "tabs/TabHost.h"
 #include "tabs/Zoom.h"
@@ -235,6 +236,7 @@ void CDialogWBContainer::LayoutChildren() {
     input.addressHeight = boxRect.bottom - boxRect.top;
     input.panelShown = m_bPanelShown;
     input.splitterPosition = m_splitter.position;
+    input.dpi = DpiOfWindow(Handle());
     ContainerLayout layout = LayoutContainer(input);
 
     auto rect = [](const LayoutRect& r) { return RECT{r.x, r.y, r.x + r.width, r.y + r.height}; };

@@ -2,6 +2,8 @@
 
 #include "tabs/ControlRules.h"
 
+#include <algorithm>
+
 namespace movalent {
 
 bool CHoverButton::LoadBitmap(UINT resourceId) {
@@ -28,7 +30,17 @@ bool CHoverButton::DrawItem(const DRAWITEMSTRUCT& item) {
         return false;
     ScopedSelection frames(memory.get(), bitmap_.get());
     int x = HoverButtonFrameX(frameWidth_, (item.itemState & ODS_SELECTED) != 0, hovered_);
-    ::BitBlt(item.hDC, item.rcItem.left, item.rcItem.top, frameWidth_, frameHeight_, memory.get(), x, 0, SRCCOPY);
+    // On a denser display the button is larger than a frame: the frame is drawn in its middle, enlarged by a
+    // whole factor only, so its pixels stay sharp.
+    const int width = item.rcItem.right - item.rcItem.left, height = item.rcItem.bottom - item.rcItem.top;
+    const int factor = frameWidth_ > 0 && frameHeight_ > 0
+                           ? std::max(1, std::min(width / frameWidth_, height / frameHeight_))
+                           : 1;
+    const int drawnWidth = frameWidth_ * factor, drawnHeight = frameHeight_ * factor;
+    if (drawnWidth < width || drawnHeight < height)
+        ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(COLOR_3DFACE));
+    ::StretchBlt(item.hDC, item.rcItem.left + (width - drawnWidth) / 2, item.rcItem.top + (height - drawnHeight) / 2,
+                 drawnWidth, drawnHeight, memory.get(), x, 0, frameWidth_, frameHeight_, SRCCOPY);
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <utility>
 #include <vector>
@@ -206,6 +207,47 @@ TEST_F(StatusBarTest, NoMenuWhileTheLeftButtonIsDown) {
     EXPECT_FALSE(g_menuShown);
     ShowMenu();
     EXPECT_TRUE(g_menuShown);
+}
+
+// A screen reader reads the elements and presses a zoom button; an object it keeps after the bar's window
+// went answers that it is cut off.
+TEST_F(StatusBarTest, ScreenReadersReadTheElementsAndNothingOnceTheBarIsGone) {
+    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    {
+        ComPtr<IAccessible> bar;
+        ASSERT_EQ(S_OK, ::AccessibleObjectFromWindow(bar_.Handle(), static_cast<DWORD>(OBJID_CLIENT),
+                                                     IID_IAccessible, bar.put_void()));
+        auto read = [&](long child, auto get) {
+            UniqueBstr text;
+            VARIANT id = {};
+            id.vt = VT_I4;
+            id.lVal = child;
+            return SUCCEEDED((bar.get()->*get)(id, text.put())) && text ? std::wstring(text.get()) : L"";
+        };
+        long count = 0;
+        ASSERT_EQ(S_OK, bar->get_accChildCount(&count));
+        std::vector<std::wstring> names;
+        for (long i = 1; i <= count; ++i)
+            names.push_back(read(i, &IAccessible::get_accName));
+        // The information text (empty), the panes by their texts, the slider between its buttons.
+        EXPECT_EQ((std::vector<std::wstring>{L"", L"Status Info", L"Download Progress", L"100%", L"Zoom Out",
+                                             L"Zoom Slider", L"Zoom In"}),
+                  names);
+        EXPECT_EQ(L"100", read(6, &IAccessible::get_accValue));
+        VARIANT zoomIn = {};
+        zoomIn.vt = VT_I4;
+        zoomIn.lVal = 7;
+        EXPECT_EQ(S_OK, bar->accDoDefaultAction(zoomIn));
+        EXPECT_EQ(100, slider_->Pos()) << "the press waits until the screen reader has its answer";
+        PumpMessages();
+        EXPECT_EQ(110, slider_->Pos());
+
+        bar_.DestroyWindow();
+        EXPECT_EQ(CO_E_OBJNOTCONNECTED, bar->get_accChildCount(&count));
+        EXPECT_EQ(L"", read(6, &IAccessible::get_accValue));
+        EXPECT_EQ(CO_E_OBJNOTCONNECTED, bar->accDoDefaultAction(zoomIn));
+    }
+    ::CoUninitialize();
 }
 
 } // namespace
