@@ -292,6 +292,27 @@ HRESULT AccessibleObject::GetText(const VARIANT& child, std::wstring Info::*fiel
     });
 }
 
+HRESULT AccessibleObject::GetNumber(const VARIANT& child, long Info::*field,
+                                    HRESULT (STDMETHODCALLTYPE IAccessible::*method)(VARIANT, VARIANT*),
+                                    VARIANT* out) const {
+    return Guarded([&] {
+        if (!out)
+            return E_POINTER;
+        ::VariantInit(out);
+        Target target;
+        if (HRESULT hr = Resolve(child, target); FAILED(hr))
+            return hr;
+        if (target.other)
+            return (target.other.get()->*method)(ChildVariant(target.child), out);
+        Info info;
+        if (!Describe(target.child, info))
+            return E_INVALIDARG;
+        out->vt = VT_I4;
+        out->lVal = info.*field;
+        return S_OK;
+    });
+}
+
 HRESULT AccessibleObject::get_accName(VARIANT child, BSTR* name) {
     return GetText(child, &Info::name, &IAccessible::get_accName, name);
 }
@@ -338,41 +359,11 @@ HRESULT AccessibleObject::put_accValue(VARIANT, BSTR) {
 // Role and state.
 
 HRESULT AccessibleObject::get_accRole(VARIANT child, VARIANT* role) {
-    return Guarded([&] {
-        if (!role)
-            return E_POINTER;
-        ::VariantInit(role);
-        Target target;
-        if (HRESULT hr = Resolve(child, target); FAILED(hr))
-            return hr;
-        if (target.other)
-            return target.other->get_accRole(ChildVariant(target.child), role);
-        Info info;
-        if (!Describe(target.child, info))
-            return E_INVALIDARG;
-        role->vt = VT_I4;
-        role->lVal = info.role;
-        return S_OK;
-    });
+    return GetNumber(child, &Info::role, &IAccessible::get_accRole, role);
 }
 
 HRESULT AccessibleObject::get_accState(VARIANT child, VARIANT* state) {
-    return Guarded([&] {
-        if (!state)
-            return E_POINTER;
-        ::VariantInit(state);
-        Target target;
-        if (HRESULT hr = Resolve(child, target); FAILED(hr))
-            return hr;
-        if (target.other)
-            return target.other->get_accState(ChildVariant(target.child), state);
-        Info info;
-        if (!Describe(target.child, info))
-            return E_INVALIDARG;
-        state->vt = VT_I4;
-        state->lVal = info.state;
-        return S_OK;
-    });
+    return GetNumber(child, &Info::state, &IAccessible::get_accState, state);
 }
 
 // Focus and selection.

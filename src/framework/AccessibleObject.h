@@ -130,6 +130,9 @@ private:
     HRESULT PutChild(long child, VARIANT* out) const;
     HRESULT GetText(const VARIANT& child, std::wstring Info::*field,
                     HRESULT (STDMETHODCALLTYPE IAccessible::*method)(VARIANT, BSTR*), BSTR* out) const;
+    HRESULT GetNumber(const VARIANT& child, long Info::*field,
+                      HRESULT (STDMETHODCALLTYPE IAccessible::*method)(VARIANT, VARIANT*),
+                      VARIANT* out) const;
 
     std::atomic<ULONG> references_{1};
     std::shared_ptr<AccessibleLink> link_;
