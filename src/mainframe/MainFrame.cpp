@@ -137,23 +137,23 @@ void CMainFrame::BuildStatusBar() {
     AddCommandUiClient(&statusBar_);
 }
 
-bool CMainFrame::HasZoomSlider() const {
-    return statusBar_.Handle() && statusBar_.FindByIdAs<StatusBarSlider>(ID_ZOOM_SLIDER);
+std::optional<int> CMainFrame::ChosenZoom() const {
+    auto* slider = statusBar_.Handle() ? statusBar_.FindByIdAs<StatusBarSlider>(ID_ZOOM_SLIDER) : nullptr;
+    if (!slider)
+        return std::nullopt;
+    return ZoomFromSlider(slider->Pos());
 }
 
-int CMainFrame::ZoomSliderPosition() const {
+void CMainFrame::ShowZoom(int percent) {
+    if (!statusBar_.Handle())
+        return;
+    // Several positions stand for one percentage (200 and 199 both for 999 %): a slider that already stands
+    // for it stays where the user put it.
     auto* slider = statusBar_.FindByIdAs<StatusBarSlider>(ID_ZOOM_SLIDER);
-    return slider ? slider->Pos() : kZoomSliderMiddle;
-}
-
-void CMainFrame::SetZoomSliderPosition(int position, bool redraw) {
-    if (auto* slider = statusBar_.FindByIdAs<StatusBarSlider>(ID_ZOOM_SLIDER))
-        slider->SetPos(position, redraw);
-}
-
-void CMainFrame::SetZoomPaneText(const std::wstring& text) {
+    if (slider && ZoomFromSlider(slider->Pos()) != percent)
+        slider->SetPos(SliderFromZoom(percent), true);
     if (auto* pane = statusBar_.FindByIdAs<StatusBarPane>(ID_ZOOM_PANE))
-        pane->SetText(text, true);
+        pane->SetText(ZoomPaneText(percent), true);
 }
 
 void CMainFrame::LayoutBars(RECT& area) {

@@ -8,16 +8,16 @@
 #include "mainframe/MFCRibbonGoogleSearch.h"
 #include "mainframe/MyMFCRibbonBar.h"
 #include "mainframe/MyMFCRibbonStatusBar.h"
-#include "tabs/ZoomSliderHost.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace movalent {
 
 class FrameHost;
 
-class CMainFrame : public TabbedMainFrame, public ZoomSliderHost {
+class CMainFrame : public TabbedMainFrame {
 public:
     // host: the program around the frame; a frame without one opens no tab and translates no program keys.
     explicit CMainFrame(FrameHost* host = nullptr);
@@ -52,11 +52,11 @@ public:
     RibbonCategory* RibbonToggleCategory() const { return ribbonToggleCategory_; }
     CMFCRibbonGoogleSearch* SearchBox() const { return searchBox_; }
 
-    // The status bar's zoom slider (element 325) and zoom pane (element 323), for the active tab's view.
-    bool HasZoomSlider() const override;
-    int ZoomSliderPosition() const override;
-    void SetZoomSliderPosition(int position, bool redraw) override;
-    void SetZoomPaneText(const std::wstring& text) override;
+    // The status bar's zoom slider (element 325) and zoom pane (element 323) show the active tab's zoom.
+    // The percentage the slider stands for; none without a slider.
+    std::optional<int> ChosenZoom() const;
+    // Moves the slider to the percentage, unless it stands for it already, and writes the percentage in the pane.
+    void ShowZoom(int percent);
 
     static constexpr int kMaxTabWidth = 200;
 

@@ -4,9 +4,9 @@
 #include "app/Settings.h"
 #include "framework/View.h"
 #include "framework/Window.h"
+#include "mainframe/MainFrame.h"
 #include "tabs/MovalentDoc.h"
 #include "tabs/TabTemplateIds.h"
-#include "tabs/ZoomSliderHost.h"
 
 namespace movalent {
 
@@ -50,9 +50,14 @@ void ProgramHost::OpenTab(IEVERSION version, const std::wstring& address) {
     app_.OpenTab(static_cast<int>(version), address);
 }
 
-ZoomSliderHost* ProgramHost::ZoomSlider() const {
-    auto* host = dynamic_cast<ZoomSliderHost*>(app_.MainWindow());
-    return host && host->HasZoomSlider() ? host : nullptr;
+std::optional<int> ProgramHost::ChosenZoom() const {
+    CMainFrame* frame = app_.MainFrame();
+    return frame ? frame->ChosenZoom() : std::nullopt;
+}
+
+void ProgramHost::ShowZoom(int percent) {
+    if (CMainFrame* frame = app_.MainFrame())
+        frame->ShowZoom(percent);
 }
 
 HMENU ProgramHost::FavoritesMenu() const {

@@ -21,7 +21,8 @@ public:
     void SavePanelWidth(int width) override;
     std::wstring FavoriteAddress(unsigned command) const override;
     void OpenTab(IEVERSION version, const std::wstring& address) override;
-    ZoomSliderHost* ZoomSlider() const override;
+    std::optional<int> ChosenZoom() const override;
+    void ShowZoom(int percent) override;
     HMENU FavoritesMenu() const override;
     SearchBehaviour WebSearchBehaviour() const override;
     View* FirstTabOf(IEVERSION version) const override;

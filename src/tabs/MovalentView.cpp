@@ -10,12 +10,11 @@
 #include "tabs/HeapStringPost.h"
 #include "tabs/MovalentDoc.h"
 #include "tabs/TabHost.h"
-#include "tabs/ZoomSliderHost.h"
 #include "tabs/ZoomSliderRules.h"
 
 #include <ole2.h>
 
-#include <cwchar>
+#include <optional>
 
 namespace movalent {
 
@@ -29,12 +28,6 @@ constexpr unsigned kForwardedCommands[] = {
     ID_TEXT_SIZE_LARGER,  ID_TEXT_SIZE_LARGE,    ID_TEXT_SIZE_MEDIUM, ID_TEXT_SIZE_SMALL,
     ID_TEXT_SIZE_SMALLER, ID_FOCUS_ADDRESS,
 };
-
-std::wstring Percent(int zoom) {
-    wchar_t text[16];
-    std::swprintf(text, 16, L"%d%%", zoom);
-    return text;
-}
 
 } // namespace
 
@@ -184,44 +177,25 @@ void CMovalentView::OnBrowserStream(WPARAM wParam) {
         ::SetEvent(document->BrowserReadyEvent());
 }
 
-ZoomSliderHost* CMovalentView::ZoomSlider() const { return host_.ZoomSlider(); }
-
 void CMovalentView::OnZoomSlider() {
-    ZoomSliderHost* slider = ZoomSlider();
-    if (!slider)
-        return;
-    zoom_ = ZoomFromSlider(slider->ZoomSliderPosition());
-    PostToThread(kMsgApplyZoom, static_cast<WPARAM>(zoom_));
-    slider->SetZoomPaneText(Percent(zoom_));
+    if (std::optional<int> chosen = host_.ChosenZoom())
+        SetZoom(*chosen);
 }
 
 void CMovalentView::StepZoom(bool in) {
-    ZoomSliderHost* slider = ZoomSlider();
-    if (!slider)
-        return;
-    int position = slider->ZoomSliderPosition();
+    // Steps go along the slider's scale from the tab's own zoom; at its left end both keys stay put.
+    const int position = SliderFromZoom(zoom_);
     if (position == 0)
         return;
-    slider->SetZoomSliderPosition(in ? ZoomInPosition(position) : ZoomOutPosition(position), true);
-    OnZoomSlider();
+    SetZoom(ZoomFromSlider(in ? ZoomInPosition(position) : ZoomOutPosition(position)));
 }
 
-void CMovalentView::ResetZoom() {
-    ZoomSliderHost* slider = ZoomSlider();
-    if (!slider)
-        return;
-    slider->SetZoomSliderPosition(kZoomSliderMiddle, true);
-    OnZoomSlider();
-}
+void CMovalentView::ResetZoom() { SetZoom(ZoomFromSlider(kZoomSliderMiddle)); }
 
-void CMovalentView::ShowZoom() {
-    ZoomSliderHost* slider = ZoomSlider();
-    if (!slider)
-        return;
-    int position = SliderFromZoom(zoom_);
-    if (slider->ZoomSliderPosition() != position)
-        slider->SetZoomSliderPosition(position, true);
-    slider->SetZoomPaneText(Percent(zoom_));
+void CMovalentView::SetZoom(int percent) {
+    zoom_ = percent;
+    PostToThread(kMsgApplyZoom, static_cast<WPARAM>(zoom_));
+    host_.ShowZoom(zoom_);
 }
 
 void CMovalentView::OnFrameClosing() { StopBrowserThread(); }
@@ -229,7 +203,7 @@ void CMovalentView::OnFrameClosing() { StopBrowserThread(); }
 void CMovalentView::OnActivateView(bool activate) {
     View::OnActivateView(activate);
     if (activate)
-        ShowZoom();
+        host_.ShowZoom(zoom_);
 }
 
 LRESULT CMovalentView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

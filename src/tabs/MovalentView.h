@@ -14,7 +14,6 @@ namespace movalent {
 
 class CMovalentDoc;
 class TabHost;
-class ZoomSliderHost;
 
 class CMovalentView : public View {
 public:
@@ -37,6 +36,7 @@ public:
     // completed.
     std::wstring CurrentAddress() const;
     bool Busy() const { return busy_; }
+    // The tab's zoom percentage (10 to 999); the main window's slider and percentage pane only show it.
     int Zoom() const { return zoom_; }
     bool PanelShown() const { return panelShown_; }
     // The browser thread's id while it runs; 0 before the start, after the stop, and when it could not start.
@@ -69,11 +69,11 @@ private:
     void OnBrowserThreadEnded();
     void OnBrowserStream(WPARAM wParam);
 
-    ZoomSliderHost* ZoomSlider() const;
     void OnZoomSlider();
     void StepZoom(bool in);
     void ResetZoom();
-    void ShowZoom();
+    // Makes the percentage the tab's zoom: the page gets it and the main window shows it.
+    void SetZoom(int percent);
 
     TabHost& host_;
     TabHistory history_;

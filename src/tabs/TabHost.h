@@ -5,11 +5,10 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace movalent {
-
-class ZoomSliderHost;
 
 class TabHost {
 public:
@@ -31,8 +30,11 @@ public:
     virtual std::wstring FavoriteAddress(unsigned command) const = 0;
     // A new tab of the version (a page asked for a window, a favorite in a new tab).
     virtual void OpenTab(IEVERSION version, const std::wstring& address) = 0;
-    // The main window's zoom slider; null when it has none.
-    virtual ZoomSliderHost* ZoomSlider() const = 0;
+    // The zoom percentage the user chose on the main window's slider; none while there is no slider.
+    virtual std::optional<int> ChosenZoom() const = 0;
+    // Shows a tab's zoom in the main window: the slider moves to it (without a command of its own) and the
+    // percentage pane reads it. Nothing while the window shows no zoom. Main thread only.
+    virtual void ShowZoom(int percent) = 0;
 
 protected:
     ~TabHost() = default;

@@ -31,6 +31,10 @@ int ZoomOutPosition(int position) {
     return std::max(position - kZoomSliderStep, 0);
 }
 
+std::wstring ZoomPaneText(int percent) {
+    return std::to_wstring(percent) + L'%';
+}
+
 bool IsBusyProgress(int progress, int maximum) {
     return progress != maximum && progress != -1;
 }
