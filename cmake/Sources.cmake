@@ -94,7 +94,7 @@ set(MOVALENT_WINDOWS_SOURCES
     src/framework/AccessibleHost.cpp
     src/framework/AccessibleObject.cpp
     src/framework/Application.cpp
-    src/framework/Automation.cpp
+    src/framework/DispatchObject.cpp
     src/framework/ChildFrame.cpp
     src/framework/ConnectionPoints.cpp
     src/framework/ControlContainer.cpp
@@ -116,7 +116,7 @@ set(MOVALENT_WINDOWS_SOURCES
     src/framework/PropertySheet.cpp
     src/framework/Registry.cpp
     src/framework/ResourceStrings.cpp
-    src/framework/Shell.cpp
+    src/framework/ShellOpen.cpp
     src/framework/StatusBar.cpp
     src/framework/StatusBarElements.cpp
     src/framework/StatusBarAccessible.cpp

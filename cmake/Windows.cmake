@@ -75,10 +75,31 @@ foreach(language FRENCH GERMAN SPANISH)
 endforeach()
 add_custom_target(english_lang ALL DEPENDS ${MOVALENT_LANGUAGE_FILES})
 
-# Tests that need the Windows API run under Wine; they see the program folder through MOVALENT_BIN.
+# Tests that need the Windows API run under Wine; they see the program folder through MOVALENT_BIN. Each links the
+# layer it tests and compiles against that layer's view, as the layer's own sources do: a test of the engine can
+# reach neither the tabs nor the application object. A test not named here tests the whole program (the shell).
+set(MOVALENT_WINE_TEST_LAYERS
+    PngFileTest=framework StandInBrowserTest=framework StandInEngineTest=framework
+    EngineLoaderTest=engine EngineRedirectionTest=engine EngineStressTest=engine HookRegionTest=engine
+    HookResolveTest=engine HookSystemTest=engine HookTest=engine
+    FrameworkDocumentTest=app FrameworkWindowsTest=app InstalledEngineTest=app LanguageResourcesTest=app
+    RegistrySettingsTest=app TranslationsTest=app VersionCheckTest=app
+    ControlSiteTest=tabs ZoomTest=tabs
+    FavoritesMenuTest=mainframe OpenAllDialogTest=mainframe StatusBarTest=mainframe)
 foreach(test ${MOVALENT_WINE_TESTS})
     get_filename_component(name ${test} NAME_WE)
-    movalent_add_gtest(wine_${name} SOURCES ${test} res/movalent.rc LIBS movalent_core)
+    set(layer shell)
+    foreach(entry ${MOVALENT_WINE_TEST_LAYERS})
+        if(entry MATCHES "^${name}=(.+)$")
+            set(layer ${CMAKE_MATCH_1})
+        endif()
+    endforeach()
+    set(library movalent_${layer})
+    if(layer STREQUAL "shell")
+        set(library movalent_core)
+    endif()
+    movalent_add_gtest(wine_${name} SOURCES ${test} res/movalent.rc LIBS ${library})
+    set_property(TARGET wine_${name} PROPERTY INCLUDE_DIRECTORIES ${MOVALENT_LAYER_ROOT}/${layer})
     target_compile_definitions(wine_${name} PRIVATE MOVALENT_TEST_BIN_DIR="Z:${MOVALENT_BIN}")
     add_dependencies(wine_${name} english_lang)
 endforeach()

@@ -7,7 +7,7 @@
 #include "app/VersionRules.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
-#include "framework/Shell.h"
+#include "framework/ShellOpen.h"
 #include "resource.h"
 
 #include <memory>

@@ -136,7 +136,7 @@ void Application::CloseAllDocuments(bool endSession) {
 bool Application::OnIdle(long count) {
     if (count == 0)
         if (auto* frame = dynamic_cast<TabbedMainFrame*>(MainWindow()); frame && frame->Handle())
-            frame->UpdateCommandUi();
+            frame->UpdateCommandStates();
     return false;
 }
 

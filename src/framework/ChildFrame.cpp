@@ -74,7 +74,7 @@ void ChildFrame::InitialUpdateFrame(Document* document, bool makeVisible) {
         document->UpdateFrameCounts();
 }
 
-Document* ChildFrame::GetActiveDocument() const {
+Document* ChildFrame::ActiveDocument() const {
     return view_ ? view_->GetDocument() : nullptr;
 }
 
@@ -88,7 +88,7 @@ void ChildFrame::ActivateFrame() {
 }
 
 void ChildFrame::OnUpdateFrameTitle() {
-    Document* document = GetActiveDocument();
+    Document* document = ActiveDocument();
     std::wstring title = document ? document->Title() : std::wstring();
     if (Text() != title)
         SetText(title);
@@ -118,7 +118,7 @@ void ChildFrame::AppendRoute(std::vector<CommandTarget*>& route) {
 }
 
 void ChildFrame::OnClose() {
-    Document* document = GetActiveDocument();
+    Document* document = ActiveDocument();
     if (document) {
         // The last frame of a document closes the document, which destroys the frame.
         bool onlyFrame = true;

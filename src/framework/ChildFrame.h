@@ -31,7 +31,7 @@ public:
     void InitialUpdateFrame(Document* document, bool makeVisible);
 
     View* ActiveView() const { return view_; }
-    Document* GetActiveDocument() const;
+    Document* ActiveDocument() const;
     DocumentTemplate* Template() const { return template_; }
     TabbedMainFrame* MainFrame() const { return mainFrame_; }
     HICON TabIcon() const;

@@ -73,10 +73,10 @@ private:
 };
 
 // Something that shows command states (a ribbon, a status bar pane) and refreshes them when the program is idle.
-class CommandUiClient {
+class CommandStateDisplay {
 public:
-    virtual ~CommandUiClient() = default;
-    virtual void UpdateCommandUi(CommandTarget& router) = 0;
+    virtual ~CommandStateDisplay() = default;
+    virtual void UpdateCommandStates(CommandTarget& router) = 0;
 };
 
 } // namespace movalent

@@ -240,7 +240,7 @@ void RibbonBar::OnElementChanged(RibbonElement& element) {
     accessible_.NotifyElement(EVENT_OBJECT_NAMECHANGE, &element);
 }
 
-void RibbonBar::UpdateCommandUi(CommandTarget& router) {
+void RibbonBar::UpdateCommandStates(CommandTarget& router) {
     auto update = [&](RibbonElement& element) {
         if (!element.SendsCommand())
             return;

@@ -12,7 +12,7 @@
 // or selects a category directly.
 //
 // Commands go to the bar's parent frame as WM_COMMAND with notification code 0, so they take the frame's
-// command routing; enabled and checked states come back through UpdateCommandUi.
+// command routing; enabled and checked states come back through UpdateCommandStates.
 #include "framework/CommandTarget.h"
 #include "framework/ImageStrip.h"
 #include "framework/RibbonAccessible.h"
@@ -28,7 +28,7 @@
 
 namespace movalent {
 
-class RibbonBar : public Window, public CommandUiClient {
+class RibbonBar : public Window, public CommandStateDisplay {
 public:
     RibbonBar();
     ~RibbonBar() override;
@@ -99,7 +99,7 @@ public:
     // An element's text or content changed: lay out and draw again.
     void OnElementChanged(RibbonElement& element);
 
-    void UpdateCommandUi(CommandTarget& router) override;
+    void UpdateCommandStates(CommandTarget& router) override;
     bool PreTranslateMessage(MSG& msg) override;
     // Alt with key (0 for Alt alone or F10), forwarded by the frame, which has no menu bar of its own. False
     // when no key tip of the ribbon is key (the frame then lets the system have it: Alt+Space, a page's

@@ -197,7 +197,7 @@ void StatusBar::SetInformation(const std::wstring& text) {
         ::InvalidateRect(Handle(), &informationRect_, TRUE);
 }
 
-void StatusBar::UpdateCommandUi(CommandTarget& router) {
+void StatusBar::UpdateCommandStates(CommandTarget& router) {
     for (const auto* list : {&ordinary_, &extended_})
         for (const auto& element : *list)
             if (element->SendsCommand())

@@ -18,7 +18,7 @@
 
 namespace movalent {
 
-class StatusBar : public Window, public CommandUiClient {
+class StatusBar : public Window, public CommandStateDisplay {
 public:
     StatusBar();
     ~StatusBar() override;
@@ -53,7 +53,7 @@ public:
     const std::wstring& Information() const { return information_; }
 
     // Clickable elements are enabled exactly when the command route has their command.
-    void UpdateCommandUi(CommandTarget& router) override;
+    void UpdateCommandStates(CommandTarget& router) override;
 
 protected:
     // A right click on the bar or one of its elements (screen coordinates).

@@ -260,7 +260,7 @@ void TabbedMainFrame::UpdateFrameTitle() {
         return;
     std::wstring title = title_;
     if (frameStyle_ & kAddToTitle) {
-        Document* document = active_ ? active_->GetActiveDocument() : nullptr;
+        Document* document = active_ ? active_->ActiveDocument() : nullptr;
         if (document && !document->Title().empty())
             title += L" - " + document->Title();
     }
@@ -306,19 +306,20 @@ void TabbedMainFrame::RecalcLayout() {
         tabRow_->Refresh();
 }
 
-void TabbedMainFrame::UpdateCommandUi() {
-    std::vector<CommandUiClient*> clients = uiClients_;
-    for (CommandUiClient* client : clients)
-        client->UpdateCommandUi(*this);
+void TabbedMainFrame::UpdateCommandStates() {
+    std::vector<CommandStateDisplay*> displays = stateDisplays_;
+    for (CommandStateDisplay* display : displays)
+        display->UpdateCommandStates(*this);
 }
 
-void TabbedMainFrame::AddCommandUiClient(CommandUiClient* client) {
-    if (std::find(uiClients_.begin(), uiClients_.end(), client) == uiClients_.end())
-        uiClients_.push_back(client);
+void TabbedMainFrame::AddCommandStateDisplay(CommandStateDisplay* display) {
+    if (std::find(stateDisplays_.begin(), stateDisplays_.end(), display) == stateDisplays_.end())
+        stateDisplays_.push_back(display);
 }
 
-void TabbedMainFrame::RemoveCommandUiClient(CommandUiClient* client) {
-    uiClients_.erase(std::remove(uiClients_.begin(), uiClients_.end(), client), uiClients_.end());
+void TabbedMainFrame::RemoveCommandStateDisplay(CommandStateDisplay* display) {
+    stateDisplays_.erase(std::remove(stateDisplays_.begin(), stateDisplays_.end(), display),
+                         stateDisplays_.end());
 }
 
 void TabbedMainFrame::AppendRoute(std::vector<CommandTarget*>& route) {

@@ -61,9 +61,9 @@ public:
     void RecalcLayout();
 
     // Command states for everything that shows them, through the same routing the commands take.
-    void UpdateCommandUi();
-    void AddCommandUiClient(CommandUiClient* client);
-    void RemoveCommandUiClient(CommandUiClient* client);
+    void UpdateCommandStates();
+    void AddCommandStateDisplay(CommandStateDisplay* display);
+    void RemoveCommandStateDisplay(CommandStateDisplay* display);
 
     void AppendRoute(std::vector<CommandTarget*>& route) override;
     bool PreTranslateMessage(MSG& msg) override;
@@ -115,7 +115,7 @@ private:
     TabbedGroupsOptions tabOptions_;
     UINT windowsCommand_ = 0;
     std::wstring windowsLabel_;
-    std::vector<CommandUiClient*> uiClients_;
+    std::vector<CommandStateDisplay*> stateDisplays_;
 };
 
 } // namespace movalent

@@ -49,8 +49,8 @@ CMainFrame::CMainFrame(FrameHost* host) : host_(host) {
 }
 
 CMainFrame::~CMainFrame() {
-    RemoveCommandUiClient(&statusBar_);
-    RemoveCommandUiClient(&ribbonBar_);
+    RemoveCommandStateDisplay(&statusBar_);
+    RemoveCommandStateDisplay(&ribbonBar_);
     // While the status bar and the rest of this object still exist.
     if (Handle())
         DestroyWindow();
@@ -101,7 +101,7 @@ int CMainFrame::OnCreate(CREATESTRUCTW& create) {
     if (ribbonBar_.CreateBar(Handle(), kRibbonBarId)) {
         ribbonBar_.SetColours(RibbonColoursInUse(look_, HighContrastSystemColours()));
         BuildRibbon();
-        AddCommandUiClient(&ribbonBar_);
+        AddCommandStateDisplay(&ribbonBar_);
     }
     // 6 and 7. The status bar.
     if (!statusBar_.CreateBar(Handle(), kStatusBarId))
@@ -134,7 +134,7 @@ void CMainFrame::BuildStatusBar() {
     slider.zoomButtons = true;
     statusBar_.AddSlider(true, ID_ZOOM_SLIDER, FrameworkString(IDS_ZOOM_SLIDER), slider);
     statusBar_.RecalcLayout();
-    AddCommandUiClient(&statusBar_);
+    AddCommandStateDisplay(&statusBar_);
 }
 
 std::optional<int> CMainFrame::ChosenZoom() const {

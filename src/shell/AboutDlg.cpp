@@ -8,7 +8,7 @@
 #include "engine/EngineFolderScan.h"
 #include "engine/EngineLoader.h"
 #include "framework/ModulePaths.h"
-#include "framework/Shell.h"
+#include "framework/ShellOpen.h"
 #include "resource.h"
 
 #include <commctrl.h>

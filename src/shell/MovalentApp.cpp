@@ -19,7 +19,7 @@
 #include "framework/MessageBox.h"
 #include "framework/ModulePaths.h"
 #include "framework/ResourceStrings.h"
-#include "framework/Shell.h"
+#include "framework/ShellOpen.h"
 #include "framework/TextEncoding.h"
 #include "framework/View.h"
 #include "mainframe/DialogOpenAll.h"

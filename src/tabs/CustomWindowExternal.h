@@ -36,7 +36,7 @@ public:
                                      EXCEPINFO*, UINT*) override;
 
 private:
-    IUnknown* owner_;
+    IUnknown* owner_; // the object this one lives inside, which counts its references; not held
     std::atomic<ULONG> references_{0}; // without an owner: counted so a leak shows, nothing is freed
 };
 

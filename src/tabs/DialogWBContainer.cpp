@@ -83,7 +83,7 @@ void CDialogWBContainer::RegisterCommands() {
         });
     OnCommand(ID_NAV_STOP, [this] { m_browser.Stop(); });
     OnCommand(ID_NAV_HOME, [this] {
-        Navigate(m_pHost ? m_pHost->HomePage() : std::wstring(kBlankPage));
+        Navigate(host_ ? host_->HomePage() : std::wstring(kBlankPage));
     });
     OnCommand(ID_PRINT_PAGE, [this] { PrintCommand(kIdmPrint); });
     OnCommand(ID_PRINT_PREVIEW_PAGE, [this] { PrintCommand(kIdmPrintPreview); });
@@ -265,8 +265,8 @@ bool CDialogWBContainer::SetSplitterPercent(int, int percent) {
     if (!position)
         return false;
     m_splitter.position = *position;
-    if (m_pHost)
-        m_pHost->SavePanelWidth(*position);
+    if (host_)
+        host_->SavePanelWidth(*position);
     LayoutChildren();
     return true;
 }

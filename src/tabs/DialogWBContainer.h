@@ -3,7 +3,7 @@
 // own address box above it, and room for the developer-tools panel on the left. It carries out the commands
 // the view forwards, and reports what the browser does to the view by posted messages (heap strings change
 // owner with a successful post).
-#include "framework/Automation.h"
+#include "framework/DispatchObject.h"
 #include "framework/Handles.h"
 #include "framework/Window.h"
 #include "tabs/DialogFMX.h"
@@ -39,7 +39,7 @@ public:
     CVerticalSplitter m_splitter; // its position is the panel width
     CExplorer1 m_browser;
     HWND m_hViewWnd = nullptr;  // every notification goes here; set before creation
-    TabHost* m_pHost = nullptr; // the program around the tab; set before creation
+    TabHost* host_ = nullptr;   // the program around the tab; set before creation
     std::wstring m_strStartUrl; // set before creation
     int m_nZoom = 100;
     Window m_addressBox;
@@ -104,7 +104,7 @@ private:
     static LRESULT CALLBACK AddressEditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                             UINT_PTR id, DWORD_PTR container);
 
-    Automation automation_;
+    DispatchObject automation_;
 };
 
 } // namespace movalent

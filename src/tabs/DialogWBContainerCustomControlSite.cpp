@@ -27,7 +27,7 @@ CDialogWBContainerCustomControlSite::CDialogWBContainerCustomControlSite(Control
 TabHost* CDialogWBContainerCustomControlSite::Host() const {
     ControlContainer* container = Container();
     auto* browserContainer = container ? dynamic_cast<CDialogWBContainer*>(&container->Owner()) : nullptr;
-    return browserContainer ? browserContainer->m_pHost : nullptr;
+    return browserContainer ? browserContainer->host_ : nullptr;
 }
 
 HRESULT CDialogWBContainerCustomControlSite::QueryMoreInterfaces(REFIID iid, void** result) {

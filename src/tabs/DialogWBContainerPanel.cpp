@@ -7,7 +7,7 @@
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "framework/ResourceStrings.h"
-#include "framework/Shell.h"
+#include "framework/ShellOpen.h"
 #include "resource.h"
 #include "tabs/DialogWBContainer.h"
 #include "tabs/TabHost.h"
@@ -74,7 +74,7 @@ bool CDialogWBContainer::CreateFennimoxPanel() {
         m_panelTitle.SetText(L"  " + m_strPanelTitle);
     HWND panelWindow = nullptr;
     m_hPanelWnd = SUCCEEDED(m_pPanelDockingWindow->GetWindow(&panelWindow)) ? panelWindow : nullptr;
-    m_pPanel->SetMainWindow(m_pHost ? m_pHost->MainWindow() : nullptr);
+    m_pPanel->SetMainWindow(host_ ? host_->MainWindow() : nullptr);
     m_pPanel->SetUrlmonModule(urlmon);
     m_pPanel->Run();
     return true;
@@ -97,8 +97,8 @@ void CDialogWBContainer::ToggleFennimoxPanel() {
              {static_cast<Window*>(&m_splitter), static_cast<Window*>(&m_closeButton), &m_panelTitle})
             if (part->Handle())
                 ::ShowWindow(part->Handle(), SW_SHOW);
-        if (m_pHost)
-            m_splitter.position = m_pHost->PanelWidth();
+        if (host_)
+            m_splitter.position = host_->PanelWidth();
     }
     LayoutChildren();
     PostToView(kMsgPanelShown, m_bPanelShown ? 1 : 0, 0);

@@ -64,7 +64,7 @@ bool CIEThread::InitInstance() {
     // 3. The container's own initialisation creates the browser, hands it to the view and opens the first
     // page.
     container_.m_hViewWnd = parentWindow_;
-    container_.m_pHost = &host_;
+    container_.host_ = &host_;
     container_.m_strStartUrl = startUrl_;
     container_.CreateModeless(parentWindow_);
     return true;

@@ -46,7 +46,7 @@ private:
     CDialogWBContainer container_;
     IEVERSION version_;
     std::wstring startUrl_;
-    HANDLE exitEvent_;
+    HANDLE exitEvent_; // the starter's, set when the thread leaves; not owned
     bool oleInitialized_ = false;
 };
 

@@ -190,7 +190,9 @@ void CMovalentView::StepZoom(bool in) {
     SetZoom(ZoomFromSlider(in ? ZoomInPosition(position) : ZoomOutPosition(position)));
 }
 
-void CMovalentView::ResetZoom() { SetZoom(ZoomFromSlider(kZoomSliderMiddle)); }
+void CMovalentView::ResetZoom() {
+    SetZoom(ZoomFromSlider(kZoomSliderMiddle));
+}
 
 void CMovalentView::SetZoom(int percent) {
     zoom_ = percent;

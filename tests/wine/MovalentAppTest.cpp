@@ -11,7 +11,7 @@
 #include "engine/EngineLoader.h"
 #include "framework/ChildFrame.h"
 #include "framework/MessageBox.h"
-#include "framework/Shell.h"
+#include "framework/ShellOpen.h"
 #include "framework/TabRow.h"
 #include "framework_resource.h"
 #include "mainframe/MainFrame.h"
@@ -107,7 +107,7 @@ protected:
     std::vector<std::wstring> StartUrls() {
         std::vector<std::wstring> urls;
         for (ChildFrame* tab : frame_->Tabs())
-            urls.push_back(static_cast<CMovalentDoc*>(tab->GetActiveDocument())->StartUrl());
+            urls.push_back(static_cast<CMovalentDoc*>(tab->ActiveDocument())->StartUrl());
         return urls;
     }
 
@@ -266,7 +266,7 @@ TEST_F(MovalentApplication, KeyboardShortcutsOfTable129ReachTheFrame) {
     EXPECT_TRUE(app_->PreTranslateMessage(msg));
     keys[VK_CONTROL] = 0;
     ::SetKeyboardState(keys);
-    EXPECT_EQ(L"first", static_cast<CMovalentDoc*>(frame_->ActiveChild()->GetActiveDocument())->StartUrl());
+    EXPECT_EQ(L"first", static_cast<CMovalentDoc*>(frame_->ActiveChild()->ActiveDocument())->StartUrl());
 }
 
 TEST_F(MovalentApplication, CloseAllExceptActiveKeepsTheActiveTab) {
@@ -308,7 +308,7 @@ TEST_F(MovalentApplication, WebSearchOpensWhereTheSettingSays) {
     search(L"y");
     ASSERT_EQ(2u, frame_->Tabs().size()) << "3 with only IE 7 tabs: a new Default IE tab";
     EXPECT_EQ(WebSearchPrefix() + L"y", StartUrls()[1]);
-    CMovalentDoc* firstDefault = static_cast<CMovalentDoc*>(frame_->Tabs()[1]->GetActiveDocument());
+    CMovalentDoc* firstDefault = static_cast<CMovalentDoc*>(frame_->Tabs()[1]->ActiveDocument());
     Open(IE_DEFAULT, L"second default");
     frame_->ActivateTab(frame_->Tabs()[0]);
     search(L"z");

@@ -6,7 +6,7 @@
 #include "app/VersionCheck.h"
 #include "app/VersionInfo.h"
 #include "framework/MessageBox.h"
-#include "framework/Shell.h"
+#include "framework/ShellOpen.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>

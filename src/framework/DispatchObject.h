@@ -15,15 +15,15 @@
 
 namespace movalent {
 
-class Automation final : public IDispatch {
+class DispatchObject final : public IDispatch {
 public:
     // A member's call: the arguments as the caller passed them (last first) and the result to fill, when the
     // caller wants one.
     using Method = std::function<HRESULT(DISPPARAMS& params, VARIANT* result)>;
 
-    Automation() = default;
-    Automation(const Automation&) = delete;
-    Automation& operator=(const Automation&) = delete;
+    DispatchObject() = default;
+    DispatchObject(const DispatchObject&) = delete;
+    DispatchObject& operator=(const DispatchObject&) = delete;
 
     void AddMethod(const std::wstring& name, DISPID id, Method method);
     void AnswerInterface(const IID& iid);

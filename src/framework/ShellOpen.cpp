@@ -1,4 +1,4 @@
-#include "framework/Shell.h"
+#include "framework/ShellOpen.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -1,24 +1,24 @@
-#include "framework/Automation.h"
+#include "framework/DispatchObject.h"
 
 #include <algorithm>
 
 namespace movalent {
 
-void Automation::AddMethod(const std::wstring& name, DISPID id, Method method) {
+void DispatchObject::AddMethod(const std::wstring& name, DISPID id, Method method) {
     members_.push_back({name, id, std::move(method)});
 }
 
-void Automation::AnswerInterface(const IID& iid) {
+void DispatchObject::AnswerInterface(const IID& iid) {
     interfaces_.push_back(iid);
 }
 
-IDispatch* Automation::GetIDispatch(bool addRef) {
+IDispatch* DispatchObject::GetIDispatch(bool addRef) {
     if (addRef)
         AddRef();
     return this;
 }
 
-HRESULT Automation::QueryInterface(REFIID iid, void** result) {
+HRESULT DispatchObject::QueryInterface(REFIID iid, void** result) {
     if (!result)
         return E_POINTER;
     bool known = iid == IID_IUnknown || iid == IID_IDispatch ||
@@ -32,20 +32,20 @@ HRESULT Automation::QueryInterface(REFIID iid, void** result) {
     return S_OK;
 }
 
-HRESULT Automation::GetTypeInfoCount(UINT* count) {
+HRESULT DispatchObject::GetTypeInfoCount(UINT* count) {
     if (!count)
         return E_POINTER;
     *count = 0;
     return S_OK;
 }
 
-HRESULT Automation::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+HRESULT DispatchObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
     if (info)
         *info = nullptr;
     return E_NOTIMPL;
 }
 
-HRESULT Automation::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+HRESULT DispatchObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     if (!names || !ids)
         return E_POINTER;
     HRESULT hr = S_OK;
@@ -67,8 +67,8 @@ HRESULT Automation::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DIS
     return hr;
 }
 
-HRESULT Automation::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                           EXCEPINFO*, UINT*) {
+HRESULT DispatchObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                               EXCEPINFO*, UINT*) {
     if (!(flags & DISPATCH_METHOD))
         return DISP_E_MEMBERNOTFOUND;
     auto found = std::find_if(members_.begin(), members_.end(),
