@@ -264,12 +264,10 @@ HRESULT SetAttributeValue(IHTMLDOMNode* node, const std::wstring& name, const st
     if (!element)
         return E_NOINTERFACE;
     UniqueBstr bstrName = Bstr(name);
-    VARIANT text;
-    text.vt = VT_BSTR;
-    text.bstrVal = ::SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
-    HRESULT hr = element->setAttribute(bstrName.get(), text, 0);
-    ::VariantClear(&text);
-    return hr;
+    UniqueVariant text;
+    text.get().vt = VT_BSTR;
+    text.get().bstrVal = ::SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
+    return element->setAttribute(bstrName.get(), text.get(), 0);
 }
 
 HRESULT SetInlineStyleValue(IHTMLDOMNode* node, const std::wstring& name, const std::wstring& value) {

@@ -60,20 +60,26 @@ private:
     EventHandler handler_;
 };
 
+// Made and destroyed here, where the sink's class is complete.
+EventConnection::EventConnection() = default;
+
+EventConnection::~EventConnection() {
+    Disconnect();
+}
+
 bool EventConnection::Connect(IUnknown* source, REFIID events, EventHandler handler) {
     Disconnect();
     if (!source)
         return false;
-    auto* sink = new Sink(events, std::move(handler));
+    // Born with the one reference this connection keeps.
+    auto sink = ComPtr<Sink>::Attach(new Sink(events, std::move(handler)));
     DWORD cookie = 0;
-    if (FAILED(AdviseConnection(source, events, sink, &cookie)) || cookie == 0) {
-        sink->Release();
+    if (FAILED(AdviseConnection(source, events, sink.get(), &cookie)) || cookie == 0)
         return false;
-    }
     source_ = source;
     events_ = events;
     cookie_ = cookie;
-    sink_ = sink;
+    sink_ = std::move(sink);
     return true;
 }
 
@@ -82,9 +88,8 @@ void EventConnection::Disconnect() {
         sink_->Cut();
         if (cookie_ && source_)
             UnadviseConnection(source_.get(), events_, cookie_);
-        sink_->Release();
     }
-    sink_ = nullptr;
+    sink_.reset();
     cookie_ = 0;
     source_.reset();
 }

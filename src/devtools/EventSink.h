@@ -14,10 +14,10 @@ using EventHandler = std::function<void(DISPID id, DISPPARAMS& params, VARIANT* 
 
 class EventConnection {
 public:
-    EventConnection() = default;
+    EventConnection();
     EventConnection(const EventConnection&) = delete;
     EventConnection& operator=(const EventConnection&) = delete;
-    ~EventConnection() { Disconnect(); }
+    ~EventConnection();
 
     bool Connect(IUnknown* source, REFIID events, EventHandler handler);
     void Disconnect();
@@ -28,7 +28,7 @@ private:
     ComPtr<IUnknown> source_;
     IID events_ = {};
     DWORD cookie_ = 0;
-    Sink* sink_ = nullptr; // held
+    ComPtr<Sink> sink_;
 };
 
 } // namespace movalent::devtools

@@ -36,51 +36,6 @@ struct GlobalMemoryTraits {
     static void Close(Type h) { ::GlobalFree(h); }
 };
 
-class WindowDc {
-public:
-    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
-    ~WindowDc() {
-        if (dc_)
-            ::ReleaseDC(hwnd_, dc_);
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND hwnd_;
-    HDC dc_;
-};
-
-// An object selected into a DC until the end of the scope.
-class Selection {
-public:
-    Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(::SelectObject(dc, object)) {}
-    ~Selection() {
-        if (old_)
-            ::SelectObject(dc_, old_);
-    }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
-
-class PaintSession {
-public:
-    explicit PaintSession(HWND hwnd) : hwnd_(hwnd) { ::BeginPaint(hwnd, &paint_); }
-    ~PaintSession() { ::EndPaint(hwnd_, &paint_); }
-    PaintSession(const PaintSession&) = delete;
-    PaintSession& operator=(const PaintSession&) = delete;
-    HDC dc() const { return paint_.hdc; }
-
-private:
-    HWND hwnd_;
-    PAINTSTRUCT paint_ = {};
-};
-
 class OpenClipboardSession {
 public:
     explicit OpenClipboardSession(HWND owner) : open_(::OpenClipboard(owner) != FALSE) {}
@@ -404,7 +359,7 @@ void SourceWindow::ApplyDpi(UINT dpi) {
     WindowDc dc(hwnd_);
     TEXTMETRICW metrics = {};
     {
-        Selection selected(dc.get(), codeFont.get());
+        ScopedSelection selected(dc.get(), codeFont.get());
         ::GetTextMetricsW(dc.get(), &metrics);
         codeLineHeight_ = std::max(1, static_cast<int>(metrics.tmHeight));
         SIZE digit = {};
@@ -412,7 +367,7 @@ void SourceWindow::ApplyDpi(UINT dpi) {
         digitWidth_ = digit.cx;
     }
     {
-        Selection selected(dc.get(), uiFont.get());
+        ScopedSelection selected(dc.get(), uiFont.get());
         ::GetTextMetricsW(dc.get(), &metrics);
         uiTextHeight_ = metrics.tmHeight;
         findLabelWidth_ = TextWidth(dc.get(), texts_.find);
@@ -505,7 +460,7 @@ void SourceWindow::PaintGutter(HDC dc, const RECT& area) {
     ::MapWindowPoints(edit_, gutter_, reinterpret_cast<POINT*>(&text), 2);
     ::IntersectClipRect(dc, area.left, text.top, area.right, text.bottom);
 
-    Selection font(dc, codeFont_.get());
+    ScopedSelection font(dc, codeFont_.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
     for (int line = first, y = text.top; line < count && y < text.bottom; ++line, y += lineHeight) {
@@ -703,10 +658,10 @@ LRESULT CALLBACK SourceWindow::GutterProcedure(HWND hwnd, UINT message, WPARAM w
             return 1; // painted whole in WM_PAINT
         case WM_PAINT:
             if (self && self->edit_) {
-                PaintSession paint(hwnd);
+                PaintDc paint(hwnd);
                 RECT area = {};
                 ::GetClientRect(hwnd, &area);
-                self->PaintGutter(paint.dc(), area);
+                self->PaintGutter(paint.get(), area);
                 return 0;
             }
             break;

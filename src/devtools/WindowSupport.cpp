@@ -1,5 +1,7 @@
 #include "devtools/WindowSupport.h"
 
+#include "framework/Handles.h"
+
 #include <algorithm>
 
 namespace movalent::devtools {
@@ -13,10 +15,8 @@ template <typename Function> Function User32Function(const char* name) {
 }
 
 UINT ScreenDpi() {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen)
-        ::ReleaseDC(nullptr, screen);
+    WindowDc screen(nullptr);
+    const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 

@@ -1,5 +1,7 @@
 #include "engine/EngineFolderScan.h"
 
+#include "framework/Handles.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -22,10 +24,11 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name) {
 std::vector<uint8_t> ReadWholeFile(const std::wstring& path) {
     constexpr LONGLONG kLargest = 64 * 1024 * 1024;
     std::vector<uint8_t> bytes;
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    UniqueHandle owned(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!owned)
         return bytes;
+    HANDLE file = owned.get();
     LARGE_INTEGER size{};
     DWORD read = 0;
     if (::GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= kLargest) {
@@ -34,7 +37,6 @@ std::vector<uint8_t> ReadWholeFile(const std::wstring& path) {
             read = 0;
         bytes.resize(read);
     }
-    ::CloseHandle(file);
     return bytes;
 }
 

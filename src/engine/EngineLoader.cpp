@@ -3,6 +3,7 @@
 #include "engine/EngineReplacements.h"
 #include "engine/SystemFunctions.h"
 #include "engine/intercept/Hooks.h"
+#include "framework/Handles.h"
 
 #include <atomic>
 #include <cstring>
@@ -95,17 +96,12 @@ constexpr uint16_t kProcessMachine = kMachineI386;
 
 // The machine a module file was built for; 0 when the file cannot be read or is no PE image.
 uint16_t FileMachine(const std::wstring& path) {
-    struct File {
-        HANDLE handle;
-        ~File() {
-            if (handle != INVALID_HANDLE_VALUE)
-                ::CloseHandle(handle);
-        }
-    } file{::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     uint8_t head[1024];
     DWORD read = 0;
-    if (file.handle == INVALID_HANDLE_VALUE || !::ReadFile(file.handle, head, sizeof head, &read, nullptr))
+    if (!file || !::ReadFile(file.get(), head, sizeof head, &read, nullptr))
         return 0;
     return PeMachine(std::span<const uint8_t>(head, read));
 }

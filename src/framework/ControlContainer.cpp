@@ -36,11 +36,12 @@ ControlContainer::~ControlContainer() {
 
 OleControlSite* ControlContainer::CreateControl(REFCLSID clsid, int id, const RECT& rect, DWORD style,
                                                 HWND insertAfter) {
+    // The manager hands over one reference, which the list keeps.
     OleControlSite* site = CurrentOccManager().CreateSite(*this);
     if (!site)
         return nullptr;
     // Registered first: the control may fire events while it is being created.
-    sites_.emplace_back(id, site);
+    sites_.emplace_back(id, ComPtr<OleControlSite>::Attach(site));
     if (FAILED(site->CreateControl(clsid, id, rect, style, insertAfter))) {
         DestroyControl(id);
         return nullptr;
@@ -51,7 +52,7 @@ OleControlSite* ControlContainer::CreateControl(REFCLSID clsid, int id, const RE
 OleControlSite* ControlContainer::FindSite(int id) const {
     auto found =
         std::find_if(sites_.begin(), sites_.end(), [id](const auto& entry) { return entry.first == id; });
-    return found == sites_.end() ? nullptr : found->second;
+    return found == sites_.end() ? nullptr : found->second.get();
 }
 
 void ControlContainer::DestroyControl(int id) {
@@ -59,10 +60,9 @@ void ControlContainer::DestroyControl(int id) {
         std::find_if(sites_.begin(), sites_.end(), [id](const auto& entry) { return entry.first == id; });
     if (found == sites_.end())
         return;
-    OleControlSite* site = found->second;
+    ComPtr<OleControlSite> site = std::move(found->second);
     sites_.erase(found);
     site->DestroyControl();
-    site->Release();
 }
 
 void ControlContainer::DestroyAll() {

@@ -8,6 +8,8 @@
 // the item's place.
 //
 // The manager is process-wide and set once at start-up; everything else belongs to the thread of the window.
+#include "framework/Handles.h"
+
 #include <windows.h>
 #include <oaidl.h>
 
@@ -66,7 +68,7 @@ public:
 
 private:
     Window& owner_;
-    std::vector<std::pair<int, OleControlSite*>> sites_; // one reference each
+    std::vector<std::pair<int, ComPtr<OleControlSite>>> sites_;
     std::map<std::pair<int, DISPID>, EventHandler> handlers_;
 };
 

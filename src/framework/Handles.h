@@ -83,6 +83,12 @@ struct IconTraits {
     static bool IsValid(Type h) { return h != nullptr; }
     static void Close(Type h) { ::DestroyIcon(h); }
 };
+struct MenuTraits {
+    using Type = HMENU;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { ::DestroyMenu(h); }
+};
 struct BstrTraits {
     using Type = BSTR;
     static Type Invalid() { return nullptr; }
@@ -100,6 +106,41 @@ using UniqueBstr = UniqueResource<BstrTraits>;
 using UniqueIcon = UniqueResource<IconTraits>;
 // A DC of CreateCompatibleDC.
 using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
+// A menu the program made (CreatePopupMenu, LoadMenu), not one attached to a window.
+using UniqueMenu = UniqueResource<MenuTraits>;
+
+// A window's DC (GetDC; a null window gives the screen's), given back to that window at the end of the scope.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    ~WindowDc() {
+        if (dc_)
+            ::ReleaseDC(window_, dc_);
+    }
+    HDC get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// The DC of a WM_PAINT (BeginPaint), ended with the scope.
+class PaintDc {
+public:
+    explicit PaintDc(HWND window) : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    ~PaintDc() { ::EndPaint(window_, &paint_); }
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_ = {};
+    HDC dc_;
+};
 
 // A GDI object selected into a DC for the life of the scope; the DC's previous object comes back after.
 class ScopedSelection {
@@ -171,6 +212,12 @@ public:
     ~UniqueVariant() { ::VariantClear(&v_); }
     VARIANT* operator&() { return &v_; }
     VARIANT& get() { return v_; }
+    // Hands the value over to the caller, who clears it; this one is empty after.
+    VARIANT release() {
+        VARIANT out = v_;
+        ::VariantInit(&v_);
+        return out;
+    }
 
 private:
     VARIANT v_;

@@ -68,9 +68,9 @@ HRESULT OleControl::InvokeHelper(DISPID id, WORD flags, VARIANT* result,
     UINT badArgument = 0;
     hr =
         dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &exception, &badArgument);
-    ::SysFreeString(exception.bstrSource);
-    ::SysFreeString(exception.bstrDescription);
-    ::SysFreeString(exception.bstrHelpFile);
+    // The texts of a failure are the caller's to free.
+    UniqueBstr source(exception.bstrSource), description(exception.bstrDescription),
+        helpFile(exception.bstrHelpFile);
     return hr;
 }
 

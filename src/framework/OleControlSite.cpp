@@ -14,10 +14,8 @@ namespace {
 constexpr int kHimetricPerInch = 2540;
 
 int PixelsPerInch(bool horizontal) {
-    HDC screen = ::GetDC(nullptr);
-    int dpi = screen ? ::GetDeviceCaps(screen, horizontal ? LOGPIXELSX : LOGPIXELSY) : 96;
-    if (screen)
-        ::ReleaseDC(nullptr, screen);
+    WindowDc screen(nullptr);
+    int dpi = screen ? ::GetDeviceCaps(screen.get(), horizontal ? LOGPIXELSX : LOGPIXELSY) : 96;
     return dpi > 0 ? dpi : 96;
 }
 
@@ -395,15 +393,12 @@ HRESULT OleControlSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*,
                                UINT*) {
     if (!(flags & DISPATCH_PROPERTYGET))
         return DISP_E_MEMBERNOTFOUND;
-    VARIANT value;
-    ::VariantInit(&value);
+    UniqueVariant value;
     HRESULT hr = GetAmbientProperty(id, &value);
     if (FAILED(hr))
         return hr;
     if (result)
-        *result = value;
-    else
-        ::VariantClear(&value);
+        *result = value.release();
     return S_OK;
 }
 

@@ -1,5 +1,6 @@
 #include "framework/RibbonBar.h"
 
+#include "framework/Handles.h"
 #include "framework/QueryMessages.h"
 #include "framework/Application.h"
 #include "framework/ResourceStrings.h"
@@ -534,15 +535,16 @@ void RibbonBar::EndPeek() {
 }
 
 void RibbonBar::OnShowContextMenu(POINT screenPoint) {
-    HMENU menu = ::CreatePopupMenu();
+    UniqueMenu menu(::CreatePopupMenu());
     if (!menu)
         return;
     constexpr UINT kMinimizeItem = 1;
-    ::AppendMenuW(menu, MF_STRING | (hideElements_ ? MF_CHECKED : MF_UNCHECKED), kMinimizeItem,
+    ::AppendMenuW(menu.get(), MF_STRING | (hideElements_ ? MF_CHECKED : MF_UNCHECKED), kMinimizeItem,
                   FrameworkString(IDS_RIBBON_MINIMIZE).c_str());
-    UINT chosen = static_cast<UINT>(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON,
-                                                     screenPoint.x, screenPoint.y, 0, Handle(), nullptr));
-    ::DestroyMenu(menu);
+    UINT chosen =
+        static_cast<UINT>(::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON,
+                                           screenPoint.x, screenPoint.y, 0, Handle(), nullptr));
+    menu.reset();
     if (chosen == kMinimizeItem)
         ToggleHideElements();
 }
@@ -676,10 +678,8 @@ LRESULT RibbonBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (message) {
     case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = ::BeginPaint(Handle(), &paint);
-        Paint(dc);
-        ::EndPaint(Handle(), &paint);
+        PaintDc dc(Handle());
+        Paint(dc.get());
         return 0;
     }
     case WM_ERASEBKGND:

@@ -1,5 +1,6 @@
 // Where the ribbon's elements go.
 #include "framework/RibbonBar.h"
+#include "framework/Handles.h"
 #include "framework/RibbonLayoutRules.h"
 #include "framework/RibbonMetrics.h"
 
@@ -51,12 +52,12 @@ void RibbonBar::RecalcLayout() {
     if (!Handle())
         return;
     RECT client = ClientRect();
-    HDC dc = ::GetDC(Handle());
-    HGDIOBJ old = ::SelectObject(dc, font_ ? font_.get() : ::GetStockObject(DEFAULT_GUI_FONT));
-    LayoutTabRow(dc, client.right);
-    LayoutPanels(dc, client.right);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(Handle(), dc);
+    {
+        WindowDc window(Handle());
+        ScopedSelection font(window.get(), font_ ? font_.get() : ::GetStockObject(DEFAULT_GUI_FONT));
+        LayoutTabRow(window.get(), client.right);
+        LayoutPanels(window.get(), client.right);
+    }
     const std::vector<RibbonElement*> shown = ShownElements();
     if (hot_ && std::find(shown.begin(), shown.end(), hot_) == shown.end())
         hot_ = nullptr;

@@ -2,17 +2,13 @@
 // menus owned by the frame, so the frame's command states enable and check their items as it does for any
 // menu.
 #include "framework/RibbonBar.h"
+#include "framework/Handles.h"
 #include "framework/RibbonLayoutRules.h"
 #include "framework/RibbonMetrics.h"
 
 namespace movalent {
 
 namespace {
-
-struct MenuDeleter {
-    void operator()(HMENU menu) const { ::DestroyMenu(menu); }
-};
-using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
 
 void RecordItems(HMENU menu, std::vector<std::wstring>& texts) {
     texts.clear();

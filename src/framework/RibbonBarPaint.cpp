@@ -1,6 +1,7 @@
 // How the ribbon looks: gradients in the colours of the visual style, drawn off-screen and copied at once.
 #include "framework/RibbonBar.h"
 
+#include "framework/Handles.h"
 #include "framework/OffscreenBuffer.h"
 #include "framework/RibbonLayoutRules.h"
 #include "framework/RibbonMetrics.h"
@@ -38,13 +39,10 @@ void Gradient(HDC dc, const RECT& rect, std::uint32_t top, std::uint32_t bottom,
 }
 
 void Frame(HDC dc, const RECT& rect, std::uint32_t colour, int round) {
-    HPEN pen = ::CreatePen(PS_SOLID, 1, Colour(colour));
-    HGDIOBJ oldPen = ::SelectObject(dc, pen);
-    HGDIOBJ oldBrush = ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
+    UniqueGdiObject pen(::CreatePen(PS_SOLID, 1, Colour(colour)));
+    ScopedSelection outline(dc, pen.get());
+    ScopedSelection hollow(dc, ::GetStockObject(NULL_BRUSH));
     ::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, round, round);
-    ::SelectObject(dc, oldBrush);
-    ::SelectObject(dc, oldPen);
-    ::DeleteObject(pen);
 }
 
 // A small downward triangle, rows high and 2 * rows - 1 pixels wide (three and five at 96 dots per inch).
@@ -153,9 +151,7 @@ void RibbonBar::PaintTabRow(HDC dc) const {
 void RibbonBar::PaintTabElement(HDC dc, const RibbonElement& element) const {
     RECT rect = element.Rect();
     if (auto* box = dynamic_cast<const RibbonComboBox*>(&element)) {
-        HBRUSH white = ::CreateSolidBrush(::GetSysColor(COLOR_WINDOW));
-        ::FillRect(dc, &rect, white);
-        ::DeleteObject(white);
+        ::FillRect(dc, &rect, ::GetSysColorBrush(COLOR_WINDOW));
         Frame(dc, rect, &element == hot_ ? colours_.hotBorder : colours_.editBorder, 0);
         RECT arrow = {rect.right - metrics_.comboArrowWidth, rect.top + 1, rect.right - 1, rect.bottom - 1};
         if (&element == hot_ || &element == focused_)
@@ -284,23 +280,25 @@ void RibbonBar::PaintApplicationButton(HDC dc) const {
     const bool open = &appButton_ == pressed_;
     std::uint32_t outer = colours_.appButtonOuter,
                   inner = open ? colours_.appButtonOuter : colours_.appButtonInner;
-    HBRUSH rim = ::CreateSolidBrush(Colour(hot ? colours_.hotBottom : colours_.border));
-    HBRUSH fill = ::CreateSolidBrush(Colour(outer));
-    HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
-    HGDIOBJ oldBrush = ::SelectObject(dc, rim);
-    ::Ellipse(dc, rect.left, rect.top, rect.right + 1, rect.bottom + 1);
-    ::SelectObject(dc, fill);
-    ::Ellipse(dc, rect.left + metrics_.Px(2), rect.top + metrics_.Px(2), rect.right - metrics_.Px(1),
-              rect.bottom - metrics_.Px(1));
-    HBRUSH glow = ::CreateSolidBrush(Colour(inner));
-    ::SelectObject(dc, glow);
     const int width = rect.right - rect.left;
-    ::Ellipse(dc, rect.left + width / 5, rect.top + metrics_.Px(4), rect.right - width / 5, rect.top + width / 2);
-    ::SelectObject(dc, oldBrush);
-    ::SelectObject(dc, oldPen);
-    ::DeleteObject(glow);
-    ::DeleteObject(fill);
-    ::DeleteObject(rim);
+    {
+        UniqueGdiObject rim(::CreateSolidBrush(Colour(hot ? colours_.hotBottom : colours_.border)));
+        UniqueGdiObject fill(::CreateSolidBrush(Colour(outer)));
+        UniqueGdiObject glow(::CreateSolidBrush(Colour(inner)));
+        ScopedSelection noOutline(dc, ::GetStockObject(NULL_PEN));
+        {
+            ScopedSelection brush(dc, rim.get());
+            ::Ellipse(dc, rect.left, rect.top, rect.right + 1, rect.bottom + 1);
+        }
+        {
+            ScopedSelection brush(dc, fill.get());
+            ::Ellipse(dc, rect.left + metrics_.Px(2), rect.top + metrics_.Px(2), rect.right - metrics_.Px(1),
+                      rect.bottom - metrics_.Px(1));
+        }
+        ScopedSelection brush(dc, glow.get());
+        ::Ellipse(dc, rect.left + width / 5, rect.top + metrics_.Px(4), rect.right - width / 5,
+                  rect.top + width / 2);
+    }
     const int side = std::min<int>(width - metrics_.Px(10), appImage_.ImageSize());
     appImage_.Draw(dc, 0, rect.left + (width - side) / 2, rect.top + (rect.bottom - rect.top - side) / 2, true,
                    side);

@@ -1,5 +1,6 @@
 #include "framework/StatusBar.h"
 
+#include "framework/Handles.h"
 #include "framework/StatusBarLayout.h"
 #include "framework/WindowDpi.h"
 
@@ -44,12 +45,10 @@ bool StatusBar::CreateBar(HWND parent, UINT id) {
 }
 
 int StatusBar::Height() const {
-    HDC dc = ::GetDC(nullptr);
-    HGDIOBJ old = ::SelectObject(dc, font_.get());
+    WindowDc screen(nullptr);
+    ScopedSelection font(screen.get(), font_.get());
     TEXTMETRICW metrics = {};
-    ::GetTextMetricsW(dc, &metrics);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(nullptr, dc);
+    ::GetTextMetricsW(screen.get(), &metrics);
     return std::max<int>(metrics_.minimumHeight, metrics.tmHeight + 2 * metrics_.verticalPadding + metrics_.Px(2));
 }
 
@@ -152,21 +151,22 @@ void StatusBar::RecalcLayout() {
     const int barHeight = client.bottom - client.top;
     const int innerHeight = std::max(0, barHeight - 2 * metrics_.verticalPadding);
 
-    HDC dc = ::GetDC(Handle());
-    HGDIOBJ old = ::SelectObject(dc, font_.get());
-    auto slots = [&](const std::vector<std::unique_ptr<StatusBarElement>>& list) {
-        std::vector<StatusBarSlot> result;
-        for (const auto& element : list) {
-            auto* pane = dynamic_cast<const StatusBarPane*>(element.get());
-            result.push_back({element->Width(dc), element->Visible(), pane && pane->Stretches()});
-        }
-        return result;
-    };
-    const bool informationShown = !information_.empty();
-    StatusBarPlacement placement =
-        LayOutStatusBar(client.right - client.left, slots(ordinary_), slots(extended_), informationShown, metrics_);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(Handle(), dc);
+    StatusBarPlacement placement;
+    {
+        WindowDc window(Handle());
+        HDC dc = window.get();
+        ScopedSelection font(dc, font_.get());
+        auto slots = [&](const std::vector<std::unique_ptr<StatusBarElement>>& list) {
+            std::vector<StatusBarSlot> result;
+            for (const auto& element : list) {
+                auto* pane = dynamic_cast<const StatusBarPane*>(element.get());
+                result.push_back({element->Width(dc), element->Visible(), pane && pane->Stretches()});
+            }
+            return result;
+        };
+        placement = LayOutStatusBar(client.right - client.left, slots(ordinary_), slots(extended_),
+                                    !information_.empty(), metrics_);
+    }
 
     auto place = [&](const std::vector<std::unique_ptr<StatusBarElement>>& list,
                      const std::vector<StatusBarSpan>& spans) {
@@ -214,22 +214,20 @@ void StatusBar::SendElementCommand(const StatusBarElement& element) const {
 void StatusBar::OnShowContextMenu(POINT) {}
 
 void StatusBar::Paint() {
-    PAINTSTRUCT paint = {};
-    HDC dc = ::BeginPaint(Handle(), &paint);
+    PaintDc paint(Handle());
+    HDC dc = paint.get();
     RECT client = ClientRect();
     // A line along the top edge parts the bar from the tabs above it.
     RECT edge = {client.left, client.top, client.right, client.top + 1};
     ::FillRect(dc, &edge, ::GetSysColorBrush(COLOR_BTNSHADOW));
     if (!information_.empty()) {
-        HGDIOBJ old = ::SelectObject(dc, font_.get());
+        ScopedSelection font(dc, font_.get());
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
         RECT text = informationRect_;
         ::DrawTextW(dc, information_.c_str(), static_cast<int>(information_.size()), &text,
                     DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS | DT_NOPREFIX);
-        ::SelectObject(dc, old);
     }
-    ::EndPaint(Handle(), &paint);
 }
 
 LRESULT StatusBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -44,12 +44,10 @@ bool TabRow::CreateRow(HWND parent) {
 }
 
 int TabRow::Height() const {
-    HDC dc = ::GetDC(nullptr);
-    HGDIOBJ old = ::SelectObject(dc, font_.get());
+    WindowDc screen(nullptr);
+    ScopedSelection font(screen.get(), font_.get());
     TEXTMETRICW metrics = {};
-    ::GetTextMetricsW(dc, &metrics);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(nullptr, dc);
+    ::GetTextMetricsW(screen.get(), &metrics);
     return std::max<int>(metrics_.iconSize, metrics.tmHeight) + 2 * metrics_.padding + metrics_.topMargin;
 }
 
@@ -108,8 +106,9 @@ void TabRow::Layout() {
     }
 
     std::vector<int> natural;
-    HDC dc = ::GetDC(Handle());
-    HGDIOBJ old = ::SelectObject(dc, font_.get());
+    WindowDc window(Handle());
+    HDC dc = window.get();
+    ScopedSelection font(dc, font_.get());
     for (ChildFrame* tab : tabs) {
         std::wstring caption = tab->Text();
         SIZE size = {};
@@ -122,8 +121,6 @@ void TabRow::Layout() {
             width += m.closeSize + m.iconGap;
         natural.push_back(width);
     }
-    ::SelectObject(dc, old);
-    ::ReleaseDC(Handle(), dc);
 
     std::vector<int> widths = FitTabWidths(natural, std::max<int>(right - client.left, 0), m.Px(maxTabWidth_), m.minTabWidth);
     tabRects_.clear();
@@ -155,7 +152,8 @@ TabRow::Hit TabRow::HitTest(POINT point) const {
 
 void TabRow::ShowDocumentMenu() {
     const std::vector<ChildFrame*> tabs = frame_.Tabs();
-    HMENU menu = ::CreatePopupMenu();
+    UniqueMenu owned(::CreatePopupMenu());
+    HMENU menu = owned.get();
     if (!menu)
         return;
     for (size_t i = 0; i < tabs.size(); ++i) {
@@ -172,7 +170,7 @@ void TabRow::ShowDocumentMenu() {
     ::ClientToScreen(Handle(), &corner);
     UINT chosen = static_cast<UINT>(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTALIGN | TPM_TOPALIGN,
                                                      corner.x, corner.y, 0, Handle(), nullptr));
-    ::DestroyMenu(menu);
+    owned.reset();
     if (chosen != 0 && chosen == windowsCommand) {
         frame_.Send(WM_COMMAND, windowsCommand);
     } else if (chosen >= 1 && chosen <= tabs.size()) {
@@ -221,11 +219,11 @@ void TabRow::Paint(HDC dc, const RECT& client) {
     ChildFrame* active = frame_.ActiveChild();
     const TabbedMainFrame::TabbedGroupsOptions& options = frame_.TabbedGroups();
     const TabRowMetrics& m = metrics_;
-    HGDIOBJ oldFont = ::SelectObject(dc, font_.get());
+    ScopedSelection font(dc, font_.get());
     ::SetBkMode(dc, TRANSPARENT);
     UniqueGdiObject border(::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_BTNSHADOW)));
     UniqueGdiObject crossPen(::CreatePen(PS_SOLID, m.Px(2), ::GetSysColor(COLOR_WINDOWTEXT)));
-    HGDIOBJ oldPen = ::SelectObject(dc, border.get());
+    ScopedSelection borderPen(dc, border.get());
 
     // The line the tabs stand on; the active tab opens it.
     ::MoveToEx(dc, client.left, client.bottom - 1, nullptr);
@@ -237,10 +235,10 @@ void TabRow::Paint(HDC dc, const RECT& client) {
         if (!isActive)
             rect.top += m.Px(2);
         // Each text in the colour made for its fill: a high-contrast scheme keeps only those pairs legible.
-        HBRUSH fill = ::GetSysColorBrush(isActive ? COLOR_WINDOW : COLOR_BTNFACE);
-        HGDIOBJ oldBrush = ::SelectObject(dc, fill);
-        ::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom + m.Px(4), m.Px(6), m.Px(6));
-        ::SelectObject(dc, oldBrush);
+        {
+            ScopedSelection fill(dc, ::GetSysColorBrush(isActive ? COLOR_WINDOW : COLOR_BTNFACE));
+            ::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom + m.Px(4), m.Px(6), m.Px(6));
+        }
         if (!isActive) {
             ::MoveToEx(dc, rect.left, client.bottom - 1, nullptr);
             ::LineTo(dc, rect.right, client.bottom - 1);
@@ -262,14 +260,13 @@ void TabRow::Paint(HDC dc, const RECT& client) {
             ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
                         DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX | DT_LEFT);
         if (isActive && options.closeButtonOnActiveTab) {
-            ::SelectObject(dc, crossPen.get());
+            ScopedSelection cross(dc, crossPen.get());
             RECT c = closeButton_;
             ::InflateRect(&c, -m.Px(3), -m.Px(3));
             ::MoveToEx(dc, c.left, c.top, nullptr);
             ::LineTo(dc, c.right, c.bottom);
             ::MoveToEx(dc, c.right, c.top, nullptr);
             ::LineTo(dc, c.left, c.bottom);
-            ::SelectObject(dc, border.get());
         }
     }
 
@@ -277,14 +274,10 @@ void TabRow::Paint(HDC dc, const RECT& client) {
         int cx = (menuButton_.left + menuButton_.right) / 2;
         int cy = (menuButton_.top + menuButton_.bottom) / 2;
         POINT arrow[] = {{cx - m.Px(4), cy - m.Px(2)}, {cx + m.Px(4), cy - m.Px(2)}, {cx, cy + m.Px(2)}};
-        HGDIOBJ oldBrush = ::SelectObject(dc, ::GetSysColorBrush(COLOR_BTNTEXT));
-        HGDIOBJ arrowPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
+        ScopedSelection brush(dc, ::GetSysColorBrush(COLOR_BTNTEXT));
+        ScopedSelection noPen(dc, ::GetStockObject(NULL_PEN));
         ::Polygon(dc, arrow, 3);
-        ::SelectObject(dc, arrowPen);
-        ::SelectObject(dc, oldBrush);
     }
-    ::SelectObject(dc, oldPen);
-    ::SelectObject(dc, oldFont);
 }
 
 LRESULT TabRow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -292,18 +285,14 @@ LRESULT TabRow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return answer;
     switch (message) {
     case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = ::BeginPaint(Handle(), &paint);
+        PaintDc dc(Handle());
         RECT client = ClientRect();
         // Drawn off screen first, so tabs never flicker while captions change.
-        {
-            OffscreenBuffer buffer(dc, client.right, client.bottom);
-            if (HDC memory = buffer.Dc()) {
-                Paint(memory, client);
-                ::BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-            }
+        OffscreenBuffer buffer(dc.get(), client.right, client.bottom);
+        if (HDC memory = buffer.Dc()) {
+            Paint(memory, client);
+            ::BitBlt(dc.get(), 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
         }
-        ::EndPaint(Handle(), &paint);
         return 0;
     }
     case WM_ERASEBKGND:

@@ -2,6 +2,7 @@
 
 #include "framework/ChildFrame.h"
 #include "framework/Document.h"
+#include "framework/Handles.h"
 
 namespace movalent {
 
@@ -39,12 +40,10 @@ void View::OnDraw(HDC, const RECT&) {}
 LRESULT View::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = ::BeginPaint(Handle(), &paint);
+        PaintDc dc(Handle());
         RECT client = ClientRect();
-        ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOW));
-        OnDraw(dc, client);
-        ::EndPaint(Handle(), &paint);
+        ::FillRect(dc.get(), &client, ::GetSysColorBrush(COLOR_WINDOW));
+        OnDraw(dc.get(), client);
         return 0;
     }
     case WM_ERASEBKGND:

@@ -1,5 +1,7 @@
 #include "framework/WindowDpi.h"
 
+#include "framework/Handles.h"
+
 namespace movalent {
 
 namespace {
@@ -11,10 +13,8 @@ template <typename Function> Function User32Function(const char* name) {
 }
 
 int DeviceDpi(HWND window) {
-    HDC dc = ::GetDC(window);
-    const int dpi = dc ? ::GetDeviceCaps(dc, LOGPIXELSY) : 0;
-    if (dc)
-        ::ReleaseDC(window, dc);
+    WindowDc dc(window);
+    const int dpi = dc ? ::GetDeviceCaps(dc.get(), LOGPIXELSY) : 0;
     return dpi > 0 ? dpi : kDesignDpi;
 }
 

@@ -1,19 +1,11 @@
 #include "mainframe/MyMFCRibbonStatusBar.h"
 
+#include "framework/Handles.h"
 #include "framework/ResourceStrings.h"
 #include "framework/StatusBarLayout.h"
 #include "resource.h"
 
 namespace movalent {
-
-namespace {
-
-struct MenuDeleter {
-    void operator()(HMENU menu) const { ::DestroyMenu(menu); }
-};
-using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
-
-} // namespace
 
 std::wstring CMyMFCRibbonStatusBarCustomizeButton::MenuText() const {
     return StatusBarMenuItemText(element_->Label(), element_->Text());

@@ -1,6 +1,7 @@
 #include "tabs/ContainerFontCache.h"
 
 #include "framework/DialogTemplate.h"
+#include "framework/Handles.h"
 #include "framework/Window.h"
 #include "resource.h"
 
@@ -62,12 +63,12 @@ void HoldContainerFontScriptCache() {
     if (!dialog)
         return;
     auto font = reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0));
-    if (HDC dc = font ? ::GetDC(dialog) : nullptr) {
-        HGDIOBJ previous = ::SelectObject(dc, font);
+    if (font) {
+        WindowDc dc(dialog);
+        ScopedSelection selected(dc.get(), font);
         long height = 0;
-        ::ScriptCacheGetHeight(dc, &cache, &height);
-        ::SelectObject(dc, previous);
-        ::ReleaseDC(dialog, dc);
+        if (dc)
+            ::ScriptCacheGetHeight(dc.get(), &cache, &height);
     }
     ::DestroyWindow(dialog);
 }

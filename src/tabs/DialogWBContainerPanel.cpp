@@ -57,9 +57,8 @@ bool CDialogWBContainer::CreateFennimoxPanel() {
         return false;
     }
 
-    BSTR title = nullptr;
-    if (FAILED(m_pPanel->Init(Handle(), browser.get(), version, &title))) {
-        ::SysFreeString(title);
+    UniqueBstr title;
+    if (FAILED(m_pPanel->Init(Handle(), browser.get(), version, title.put()))) {
         // Let go, so the next toggle or view-source tries a fresh panel instead of using one that never
         // started.
         m_pPanel.reset();
@@ -68,8 +67,7 @@ bool CDialogWBContainer::CreateFennimoxPanel() {
         return false;
     }
 
-    m_strPanelTitle = title ? std::wstring(title, ::SysStringLen(title)) : std::wstring();
-    ::SysFreeString(title);
+    m_strPanelTitle = title ? std::wstring(title.get(), ::SysStringLen(title.get())) : std::wstring();
     if (m_panelTitle.Handle())
         m_panelTitle.SetText(L"  " + m_strPanelTitle);
     HWND panelWindow = nullptr;

@@ -13,15 +13,12 @@ HRESULT SetZoom(IHTMLStyle* style, const std::wstring& value) {
     ComPtr<IHTMLStyle3> style3;
     if (!style || FAILED(style->QueryInterface(__uuidof(IHTMLStyle3), style3.put_void())) || !style3)
         return E_NOINTERFACE;
-    VARIANT zoom;
-    ::VariantInit(&zoom);
-    zoom.vt = VT_BSTR;
-    zoom.bstrVal = ::SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
-    if (!zoom.bstrVal)
+    UniqueVariant zoom;
+    zoom.get().bstrVal = ::SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
+    if (!zoom.get().bstrVal)
         return E_OUTOFMEMORY;
-    HRESULT hr = style3->put_zoom(zoom);
-    ::VariantClear(&zoom);
-    return hr;
+    zoom.get().vt = VT_BSTR;
+    return style3->put_zoom(zoom.get());
 }
 
 HRESULT SetRuntimeZoom(IHTMLElement* element, const std::wstring& value) {
