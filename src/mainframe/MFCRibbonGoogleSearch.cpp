@@ -1,7 +1,7 @@
 #include "mainframe/MFCRibbonGoogleSearch.h"
 
 #include "app/InternalMessages.h"
-#include "framework/Application.h"
+#include "framework/RibbonBar.h"
 
 #include <commctrl.h>
 
@@ -39,12 +39,12 @@ void CMFCRibbonGoogleSearch::Search(const std::wstring* text, bool addToList) {
     std::wstring query = Trimmed(text ? *text : EditText());
     if (query.empty())
         return;
-    Application* app = Application::Current();
-    movalent::Window* mainWindow = app ? app->MainWindow() : nullptr;
-    if (!mainWindow || !mainWindow->Handle())
+    // The frame the ribbon sits in opens the search.
+    HWND frame = Bar() && Bar()->Handle() ? ::GetParent(Bar()->Handle()) : nullptr;
+    if (!frame)
         return;
     std::uintptr_t posted = NewHeapString(query);
-    if (!mainWindow->Post(kMsgWebSearch, posted)) {
+    if (!::PostMessageW(frame, kMsgWebSearch, static_cast<WPARAM>(posted), 0)) {
         AdoptHeapString(posted);
         return;
     }

@@ -11,6 +11,8 @@ class CMyMFCRibbonBar : public RibbonBar {
 public:
     explicit CMyMFCRibbonBar(CMainFrame& frame) : frame_(frame) {}
     void ToggleRibbonMinimized();
+    // The frame the ribbon belongs to, for the program's elements on it.
+    CMainFrame& Frame() const { return frame_; }
 
 protected:
     void OnLButtonDown(POINT point) override;

@@ -1,9 +1,9 @@
 #include "mainframe/MyMFCRibbonButton.h"
 
-#include "framework/Application.h"
 #include "framework/ResourceStrings.h"
 #include "framework/RibbonLayoutRules.h"
 #include "mainframe/MainFrame.h"
+#include "mainframe/MyMFCRibbonBar.h"
 #include "mainframe/RibbonStrings.h"
 #include "resource.h"
 #include "tabs/MovalentView.h"
@@ -32,12 +32,12 @@ void UpdateCommandTooltip(RibbonElement& element) {
 }
 
 void CMyMFCRibbonButton::OnShowPopupMenu() {
-    Application* app = Application::Current();
-    auto* frame = app ? dynamic_cast<CMainFrame*>(app->MainWindow()) : nullptr;
-    if (!frame || !frame->Handle())
+    // The frame of the ribbon the button sits on, not whatever the application calls its main window.
+    auto* bar = dynamic_cast<CMyMFCRibbonBar*>(Bar());
+    if (!bar || !bar->Frame().Handle())
         return;
     if (Id() == ID_NAV_PREVIOUS || Id() == ID_NAV_NEXT) {
-        CMovalentView* view = ActiveTabView(*frame);
+        CMovalentView* view = ActiveTabView(bar->Frame());
         if (!view)
             return;
         const TabHistory& history = view->History();
