@@ -1,6 +1,7 @@
 #include "framework/AccessibleObject.h"
 
 #include "framework/AccessibleRules.h"
+#include "framework/DispatchArguments.h"
 #include "framework/ResourceStrings.h"
 
 #include <new>
@@ -20,14 +21,6 @@ template <typename F> HRESULT Guarded(F&& body) noexcept {
     } catch (...) {
         return E_FAIL;
     }
-}
-
-VARIANT ChildVariant(long child) {
-    VARIANT v;
-    ::VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = child;
-    return v;
 }
 
 HRESULT PutText(const std::wstring& text, BSTR* out) {
@@ -206,7 +199,7 @@ bool AccessibleObject::ChildInfo(long child, Info& info) const {
         return ours->Exists() && ours->Describe(CHILDID_SELF, info);
     // A window's own object: where it is on screen and whether it shows.
     long left = 0, top = 0, width = 0, height = 0;
-    VARIANT self = ChildVariant(CHILDID_SELF);
+    VARIANT self = LongVariant(CHILDID_SELF);
     if (FAILED(inner->accLocation(&left, &top, &width, &height, self)))
         return false;
     POINT corners[2] = {{left, top}, {left + width, top + height}};
@@ -284,7 +277,7 @@ HRESULT AccessibleObject::GetText(const VARIANT& child, std::wstring Info::*fiel
         if (HRESULT hr = Resolve(child, target); FAILED(hr))
             return hr;
         if (target.other)
-            return (target.other.get()->*method)(ChildVariant(target.child), out);
+            return (target.other.get()->*method)(LongVariant(target.child), out);
         Info info;
         if (!Describe(target.child, info))
             return E_INVALIDARG;
@@ -303,7 +296,7 @@ HRESULT AccessibleObject::GetNumber(const VARIANT& child, long Info::*field,
         if (HRESULT hr = Resolve(child, target); FAILED(hr))
             return hr;
         if (target.other)
-            return (target.other.get()->*method)(ChildVariant(target.child), out);
+            return (target.other.get()->*method)(LongVariant(target.child), out);
         Info info;
         if (!Describe(target.child, info))
             return E_INVALIDARG;
@@ -368,32 +361,26 @@ HRESULT AccessibleObject::get_accState(VARIANT child, VARIANT* state) {
 
 // Focus and selection.
 
-HRESULT AccessibleObject::get_accFocus(VARIANT* child) {
+HRESULT AccessibleObject::GetMarkedChild(long (AccessibleObject::*marked)() const, VARIANT* out) const {
     return Guarded([&] {
-        if (!child)
+        if (!out)
             return E_POINTER;
-        ::VariantInit(child);
+        ::VariantInit(out);
         if (!Window() || !Exists())
             return CO_E_OBJNOTCONNECTED;
-        const long focused = FocusedChild();
-        if (focused < 0 || focused > ChildCount())
+        const long child = (this->*marked)();
+        if (child < 0 || child > ChildCount())
             return S_FALSE;
-        return PutChild(focused, child);
+        return PutChild(child, out);
     });
 }
 
+HRESULT AccessibleObject::get_accFocus(VARIANT* child) {
+    return GetMarkedChild(&AccessibleObject::FocusedChild, child);
+}
+
 HRESULT AccessibleObject::get_accSelection(VARIANT* children) {
-    return Guarded([&] {
-        if (!children)
-            return E_POINTER;
-        ::VariantInit(children);
-        if (!Window() || !Exists())
-            return CO_E_OBJNOTCONNECTED;
-        const long selected = SelectedChild();
-        if (selected < 0 || selected > ChildCount())
-            return S_FALSE;
-        return PutChild(selected, children);
-    });
+    return GetMarkedChild(&AccessibleObject::SelectedChild, children);
 }
 
 HRESULT AccessibleObject::accSelect(long flags, VARIANT child) {
@@ -402,7 +389,7 @@ HRESULT AccessibleObject::accSelect(long flags, VARIANT child) {
         if (HRESULT hr = Resolve(child, target); FAILED(hr))
             return hr;
         if (target.other)
-            return target.other->accSelect(flags, ChildVariant(target.child));
+            return target.other->accSelect(flags, LongVariant(target.child));
         return Select(target.child, flags) ? S_OK : DISP_E_MEMBERNOTFOUND;
     });
 }
@@ -418,7 +405,7 @@ HRESULT AccessibleObject::accLocation(long* left, long* top, long* width, long* 
         if (HRESULT hr = Resolve(child, target); FAILED(hr))
             return hr;
         if (target.other)
-            return target.other->accLocation(left, top, width, height, ChildVariant(target.child));
+            return target.other->accLocation(left, top, width, height, LongVariant(target.child));
         Info info;
         if (!Describe(target.child, info))
             return E_INVALIDARG;
@@ -484,7 +471,7 @@ HRESULT AccessibleObject::accNavigate(long direction, VARIANT start, VARIANT* en
         if (HRESULT hr = Resolve(start, target); FAILED(hr))
             return hr;
         if (target.other)
-            return target.other->accNavigate(direction, ChildVariant(target.child), end);
+            return target.other->accNavigate(direction, LongVariant(target.child), end);
         const bool intoChildren = direction == NAVDIR_FIRSTCHILD || direction == NAVDIR_LASTCHILD;
         if (target.child != CHILDID_SELF)
             return intoChildren ? S_FALSE : NavigateFrom(target.child, direction, end);
@@ -515,7 +502,7 @@ HRESULT AccessibleObject::accDoDefaultAction(VARIANT child) {
         if (HRESULT hr = Resolve(child, target); FAILED(hr))
             return hr;
         if (target.other)
-            return target.other->accDoDefaultAction(ChildVariant(target.child));
+            return target.other->accDoDefaultAction(LongVariant(target.child));
         return DoDefaultAction(target.child) ? S_OK : DISP_E_MEMBERNOTFOUND;
     });
 }

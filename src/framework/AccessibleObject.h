@@ -128,6 +128,8 @@ private:
     bool ChildInfo(long child, Info& info) const;
     HRESULT NavigateFrom(long child, long direction, VARIANT* end) const;
     HRESULT PutChild(long child, VARIANT* out) const;
+    // The focused or selected child, as the member says, for get_accFocus and get_accSelection; S_FALSE: none.
+    HRESULT GetMarkedChild(long (AccessibleObject::*marked)() const, VARIANT* out) const;
     HRESULT GetText(const VARIANT& child, std::wstring Info::*field,
                     HRESULT (STDMETHODCALLTYPE IAccessible::*method)(VARIANT, BSTR*), BSTR* out) const;
     HRESULT GetNumber(const VARIANT& child, long Info::*field,

@@ -23,6 +23,14 @@ enum class NavigationDirection { First, Last, Next, Previous, Up, Down, Left, Ri
 // along it.
 int NavigateAmong(const std::vector<NavigationItem>& items, int from, NavigationDirection direction);
 
+// The child'th of a container's children, counted from 1 as accessibility counts them; false for none.
+template <typename T> bool ChildAt(const std::vector<T>& children, long child, T& out) {
+    if (child < 1 || child > static_cast<long>(children.size()))
+        return false;
+    out = children[static_cast<size_t>(child - 1)];
+    return true;
+}
+
 // The key that selects a labelled element with Alt: the letter after a single "&", else the label's first
 // character; 0 for an empty label.
 wchar_t AccessKeyOf(const std::wstring& label);

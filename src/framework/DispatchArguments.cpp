@@ -87,4 +87,12 @@ bool SetVariantBoolByRef(VARIANT* value, bool on) {
     return false;
 }
 
+VARIANT LongVariant(long value) {
+    VARIANT v;
+    ::VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = value;
+    return v;
+}
+
 } // namespace movalent

@@ -19,6 +19,8 @@ std::wstring VariantText(const VARIANT* value);
 IUnknown* VariantObject(const VARIANT* value);
 // A 32-bit integer argument; fallback when the argument is missing or does not convert.
 long VariantLong(const VARIANT* value, long fallback = 0);
+// A 32-bit integer as an argument or a child id; nothing to clear.
+VARIANT LongVariant(long value);
 // Writes a boolean through a by-reference argument (VARIANT_BOOL*); false when the argument cannot take it.
 bool SetVariantBoolByRef(VARIANT* value, bool on);
 

@@ -165,11 +165,7 @@ std::vector<RibbonAccessible::Entry> RibbonAccessible::Children() const {
 }
 
 bool RibbonAccessible::ChildEntry(long child, Entry& entry) const {
-    const std::vector<Entry> children = Children();
-    if (child < 1 || child > static_cast<long>(children.size()))
-        return false;
-    entry = children[static_cast<size_t>(child - 1)];
-    return true;
+    return ChildAt(Children(), child, entry);
 }
 
 ComPtr<IAccessible> RibbonAccessible::ChildObject(long child) const {

@@ -1,5 +1,6 @@
 #include "framework/StatusBarAccessible.h"
 
+#include "framework/AccessibleRules.h"
 #include "framework/StatusBar.h"
 #include "framework_resource.h"
 
@@ -56,11 +57,7 @@ std::vector<StatusBarAccessible::Entry> StatusBarAccessible::Children() const {
 }
 
 bool StatusBarAccessible::ChildEntry(long child, Entry& entry) const {
-    const std::vector<Entry> children = Children();
-    if (child < 1 || child > static_cast<long>(children.size()))
-        return false;
-    entry = children[static_cast<size_t>(child - 1)];
-    return true;
+    return ChildAt(Children(), child, entry);
 }
 
 HWND StatusBarAccessible::WindowOf(const Entry& entry) {

@@ -75,10 +75,7 @@ void CDialogWBContainer::RegisterCommands() {
         OnCommand(id, [this] { m_browser.Refresh(); });
     for (unsigned id : {ID_REFRESH_COMPLETE, ID_REFRESH_ALL_COMPLETE})
         OnCommand(id, [this] {
-            VARIANT level;
-            ::VariantInit(&level);
-            level.vt = VT_I4;
-            level.lVal = kRefreshCompletely;
+            VARIANT level = LongVariant(kRefreshCompletely);
             m_browser.Refresh2(&level);
         });
     OnCommand(ID_NAV_STOP, [this] { m_browser.Stop(); });
@@ -285,10 +282,7 @@ void CDialogWBContainer::PrintCommand(DWORD command) {
 }
 
 void CDialogWBContainer::TextSize(long level) {
-    VARIANT input;
-    ::VariantInit(&input);
-    input.vt = VT_I4;
-    input.lVal = level;
+    VARIANT input = LongVariant(level);
     m_browser.ExecWB(kOleCmdIdZoom, kOleCmdExecOptDontPrompt, &input, nullptr);
 }
 

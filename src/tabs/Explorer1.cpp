@@ -1,5 +1,6 @@
 #include "tabs/Explorer1.h"
 
+#include "framework/DispatchArguments.h"
 #include "framework/Handles.h"
 
 namespace movalent {
@@ -22,14 +23,6 @@ VARIANT ByRef(VARIANT* value, VARIANT& empty) {
     ::VariantInit(&argument);
     argument.vt = VT_BYREF | VT_VARIANT;
     argument.pvarVal = value ? value : &empty;
-    return argument;
-}
-
-VARIANT Long(long value) {
-    VARIANT argument;
-    ::VariantInit(&argument);
-    argument.vt = VT_I4;
-    argument.lVal = value;
     return argument;
 }
 
@@ -103,9 +96,9 @@ std::wstring CExplorer1::GetLocationName() {
 HRESULT CExplorer1::ExecWB(long command, long option, VARIANT* input, VARIANT* output) {
     UniqueVariant emptyInput;
     UniqueVariant emptyOutput;
-    return InvokeHelper(
-        kExecWB, DISPATCH_METHOD, nullptr,
-        {Long(command), Long(option), ByRef(input, emptyInput.get()), ByRef(output, emptyOutput.get())});
+    return InvokeHelper(kExecWB, DISPATCH_METHOD, nullptr,
+                        {LongVariant(command), LongVariant(option), ByRef(input, emptyInput.get()),
+                         ByRef(output, emptyOutput.get())});
 }
 
 HRESULT CExplorer1::Refresh() {

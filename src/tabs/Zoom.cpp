@@ -1,5 +1,6 @@
 #include "tabs/Zoom.h"
 
+#include "framework/DispatchArguments.h"
 #include "framework/Handles.h"
 #include "tabs/ZoomRules.h"
 
@@ -133,10 +134,7 @@ bool ApplyZoomToFrames(IHTMLDocument2* document, int percent) {
     if (FAILED(document->get_frames(frames.put())) || !frames || FAILED(frames->get_length(&length)))
         return false;
     for (long i = 0; i < length; ++i) {
-        VARIANT index;
-        ::VariantInit(&index);
-        index.vt = VT_I4;
-        index.lVal = i;
+        VARIANT index = LongVariant(i);
         UniqueVariant item;
         if (FAILED(frames->item(&index, &item)) || item.get().vt != VT_DISPATCH || !item.get().pdispVal)
             continue;

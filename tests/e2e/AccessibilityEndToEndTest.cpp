@@ -6,6 +6,7 @@
 #include "ProgramHarness.h"
 #include "RibbonInspection.h"
 #include "TabInspection.h"
+#include "framework/DispatchArguments.h"
 #include "framework/Handles.h"
 #include "standin/StandInTestSupport.h"
 
@@ -22,14 +23,6 @@ using namespace movalent::test;
 
 namespace {
 
-VARIANT Child(long id) {
-    VARIANT v;
-    ::VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = id;
-    return v;
-}
-
 // An object, or a simple child of one.
 struct Element {
     ComPtr<IAccessible> object;
@@ -37,21 +30,21 @@ struct Element {
 
     std::wstring Text(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) const {
         UniqueBstr text;
-        return SUCCEEDED((object.get()->*get)(Child(child), text.put())) && text ? text.get() : L"";
+        return SUCCEEDED((object.get()->*get)(LongVariant(child), text.put())) && text ? text.get() : L"";
     }
     std::wstring Name() const { return Text(&IAccessible::get_accName); }
     long Number(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*)) const {
         UniqueVariant value;
-        return SUCCEEDED((object.get()->*get)(Child(child), &value)) && value.get().vt == VT_I4
+        return SUCCEEDED((object.get()->*get)(LongVariant(child), &value)) && value.get().vt == VT_I4
                    ? value.get().lVal
                    : -1;
     }
     long Role() const { return Number(&IAccessible::get_accRole); }
     bool Has(long state) const { return (Number(&IAccessible::get_accState) & state) != 0; }
-    HRESULT Do() const { return object->accDoDefaultAction(Child(child)); }
+    HRESULT Do() const { return object->accDoDefaultAction(LongVariant(child)); }
     RECT Location() const {
         long left = 0, top = 0, width = 0, height = 0;
-        object->accLocation(&left, &top, &width, &height, Child(child));
+        object->accLocation(&left, &top, &width, &height, LongVariant(child));
         return {left, top, left + width, top + height};
     }
 
@@ -73,7 +66,7 @@ struct Element {
         for (long i = 1; i <= count; ++i) {
             ComPtr<IDispatch> inner;
             ComPtr<IAccessible> accessible;
-            if (object->get_accChild(Child(i), inner.put()) == S_OK && inner &&
+            if (object->get_accChild(LongVariant(i), inner.put()) == S_OK && inner &&
                 SUCCEEDED(inner->QueryInterface(IID_IAccessible, accessible.put_void())))
                 children.push_back({accessible});
             else
@@ -275,7 +268,7 @@ TEST_F(Accessibility, TabRowSelectsAndClosesTabsAndStatusBarReadsItsElements) {
         EXPECT_EQ(S_OK, inside[0].Do());
         ASSERT_TRUE(Program::WaitFor([&] { return program.Tabs().size() == 1; }));
         BSTR gone = nullptr;
-        EXPECT_EQ(CO_E_OBJNOTCONNECTED, other->object->get_accName(Child(CHILDID_SELF), &gone))
+        EXPECT_EQ(CO_E_OBJNOTCONNECTED, other->object->get_accName(LongVariant(CHILDID_SELF), &gone))
             << "an object kept after its tab closed answers nothing";
 
         const Element status = ClientObject(FindDescendant(program.MainWindow(), L"MovalentStatusBar"));
